@@ -1,0 +1,88 @@
+// The driver. Console texts are fixed; every line end is flushed. A failure
+// gives the one fixed message on standard output and, on standard error, one
+// line that says what went wrong and where.
+#include "app/driver.h"
+
+#include "app/pause.h"
+#include "exec/executor.h"
+#include "input/reader.h"
+#include "output/writer.h"
+#include "store/database.h"
+#include "store/error.h"
+
+#include <new>
+#include <ostream>
+#include <string>
+
+namespace {
+
+void printBanner(std::ostream &out) {
+  out << "Tabulon" << std::endl;
+  out << "Keszitette: a Tabulon csapata" << std::endl;
+  out << std::endl;
+}
+
+std::string placeOf(const std::string &path, const InputError &e) {
+  std::string place = path;
+  if (e.line() > 0) {
+    place += ":" + std::to_string(e.line());
+    if (e.column() > 0) {
+      place += ":" + std::to_string(e.column());
+    }
+  }
+  return place;
+}
+
+// The stages of one run; false when a stage failed with its own message.
+bool runStages(Database &db, const std::string &input, const std::string &output, std::ostream &out,
+               std::ostream &err) {
+  out << "File (" << input << ") olvasasa...";
+  if (loadInput(db, input, out) != 0) {
+    err << "tabulon: " << input << ": a file nem nyithato meg olvasasra." << std::endl;
+    return false;
+  }
+  out << "\t\t kesz." << std::endl;
+  out << "Parancs vegrehajtasa...";
+  executeCommands(db);
+  out << "\t\t\t kesz." << std::endl;
+  out << "File (" << output << ") irasa...";
+  if (writeOutput(input, output, db, out) != 0) {
+    err << "tabulon: " << output << ": a kimeneti file nem irhato." << std::endl;
+    return false;
+  }
+  out << "\t\t kesz." << std::endl << std::endl;
+  if (rootResult(db) == nullptr) {
+    err << "tabulon: Figyelem: a parancs nem ad eredmeny relaciot." << std::endl;
+  }
+  return true;
+}
+
+} // namespace
+
+int runTabulon(int argc, const char *const *argv, std::ostream &out, std::ostream &err) {
+  printBanner(out);
+  if (argc < 3) {
+    out << "Hianyzo parameterek." << std::endl;
+    out << "Hasznalat: tabulon.exe inputfile outputfile" << std::endl << std::endl;
+    return 1;
+  }
+  const std::string input = argv[1];
+  const std::string output = argv[2];
+  Database db;
+  std::string why;
+  try {
+    return runStages(db, input, output, out, err) ? 0 : 1;
+  } catch (const InputError &e) {
+    why = "tabulon: " + placeOf(input, e) + ": " + e.what();
+  } catch (const std::bad_alloc &) {
+    why = "tabulon: elfogyott a memoria.";
+  } catch (const std::exception &e) {
+    why = std::string("tabulon: belso hiba: ") + e.what();
+  } catch (...) {
+    why = "tabulon: ismeretlen hiba.";
+  }
+  out << std::endl << std::endl << "Hib\xE1s input file!" << std::endl;
+  err << why << std::endl;
+  pauseConsole();
+  return 1;
+}

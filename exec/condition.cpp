@@ -1,0 +1,170 @@
+// The condition evaluator: one boolean per row for a condition tree. The tree
+// is walked with an explicit stack, so that no depth of nesting can exhaust
+// the call stack.
+#include "exec/int_value.h"
+#include "exec/rows.h"
+#include "store/database.h"
+#include "store/error.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Mask = std::vector<bool>;
+
+bool isComparison(int kind) { return kind >= kindEq && kind <= kindGte; }
+
+bool outcome(int kind, int c) {
+  switch (kind) {
+  case kindEq:
+    return c == 0;
+  case kindNeq:
+    return c != 0;
+  case kindLt:
+    return c < 0;
+  case kindLte:
+    return c <= 0;
+  case kindGt:
+    return c > 0;
+  default:
+    return c >= 0;
+  }
+}
+
+// One side of a comparison: a literal's text, or a column read row by row.
+struct Side {
+  std::string_view literal;
+  const Column *column = nullptr;
+};
+
+class ConditionEvaluator {
+public:
+  ConditionEvaluator(Database &db, Table &relation) : db_(db), relation_(relation) {}
+
+  void run(int rootId, Mask &out) {
+    push(node(rootId));
+    while (!frames_.empty()) {
+      step();
+    }
+    Mask &result = results_.back();
+    out.insert(out.end(), result.begin(), result.end());
+  }
+
+private:
+  struct Frame {
+    const CommandNode *node;
+    int stage;
+  };
+
+  const CommandNode &node(int id) { return *db_.findNode(id); }
+
+  const CommandNode &operand(const CommandNode &n, int position) {
+    int id = position == 1 ? n.firstArg : secondArg(n);
+    const CommandNode *found = id > 0 ? db_.findNode(id) : nullptr;
+    if (found == nullptr) {
+      throw InputError("A(z) " + n.text + " feltetelnek hianyzik " + std::string(position == 1 ? "az 1." : "a 2.") +
+                           " operandusa.",
+                       n.line, n.column);
+    }
+    return *found;
+  }
+
+  void push(const CommandNode &n) {
+    if (n.kind == kindLiteral || n.kind == kindName) {
+      throw InputError("A(z) " + n.text + " nem feltetel.", n.line, n.column);
+    }
+    frames_.push_back({&n, 0});
+  }
+
+  void step() {
+    Frame &f = frames_.back();
+    const CommandNode &n = *f.node;
+    if (n.kind == kindAnd || n.kind == kindOr) {
+      if (f.stage < 2) {
+        ++f.stage;
+        push(operand(n, f.stage));
+        return;
+      }
+      combine(n);
+    } else if (n.kind == kindNot) {
+      if (f.stage == 0) {
+        f.stage = 1;
+        push(operand(n, 1));
+        return;
+      }
+      Mask &a = results_.back();
+      a.flip();
+    } else {
+      results_.push_back(compare(n));
+    }
+    frames_.pop_back();
+  }
+
+  void combine(const CommandNode &n) {
+    Mask b = std::move(results_.back());
+    results_.pop_back();
+    Mask &a = results_.back();
+    if (b.size() < a.size()) {
+      throw InputError("A(z) " + n.text + " feltetel 2. operandusa nem ad erteket minden sorra.", n.line, n.column);
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+      a[i] = n.kind == kindAnd ? (a[i] && b[i]) : (a[i] || b[i]);
+    }
+  }
+
+  Side side(const CommandNode &n) {
+    if (n.kind == kindLiteral) {
+      return {n.text, nullptr};
+    }
+    for (const Column *c = firstColumn(relation_); c != nullptr; c = c->next) {
+      if (c->name == n.text) {
+        return {{}, c};
+      }
+    }
+    throw InputError("A(z) " + n.text + " oszlop nem letezik.", n.line, n.column);
+  }
+
+  Mask compare(const CommandNode &n) {
+    Side left = side(operand(n, 1));
+    Side right = side(operand(n, 2));
+    Mask out;
+    if (!isComparison(n.kind)) {
+      return out; // a word that is no keyword compares nothing
+    }
+    bool numeric =
+        (left.column != nullptr && left.column->width == 0) || (right.column != nullptr && right.column->width == 0);
+    std::int32_t width = numeric ? 0 : 1;
+    const Cell *l = left.column != nullptr ? left.column->cells->next : nullptr;
+    const Cell *r = right.column != nullptr ? right.column->cells->next : nullptr;
+    std::size_t rows = rowCount(relation_);
+    out.reserve(rows);
+    for (std::size_t i = 0; i < rows; ++i) {
+      std::string_view lv = l != nullptr ? l->value : left.literal;
+      std::string_view rv = r != nullptr ? r->value : right.literal;
+      out.push_back(outcome(n.kind, compareValues(width, lv, rv)));
+      if (l != nullptr) {
+        l = l->next;
+      }
+      if (r != nullptr) {
+        r = r->next;
+      }
+    }
+    return out;
+  }
+
+  Database &db_;
+  Table &relation_;
+  std::vector<Frame> frames_;
+  std::vector<Mask> results_;
+};
+
+} // namespace
+
+int Database::evaluateCondition(Table &relation, int nodeId, std::vector<bool> &out) {
+  if (findNode(nodeId) == nullptr) {
+    throw InputError("A feltetel hianyzik.");
+  }
+  ConditionEvaluator(*this, relation).run(nodeId, out);
+  return 0;
+}

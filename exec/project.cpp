@@ -1,0 +1,44 @@
+// project(R, c1, c2, ...): the named columns in the named order, rows in
+// ascending order, of each group of equal rows the first in R's order. A
+// stable sort of row numbers gives that outcome in O(n log n).
+#include "exec/operators.h"
+#include "exec/project_order.h"
+#include "exec/rows.h"
+
+#include <vector>
+
+void evaluateProject(Database &db, CommandNode &node) {
+  Table &result = createTempTable(db, node);
+  Table &r = resolveOperand(db, node, 1);
+  std::vector<const Column *> sources;
+  int position = 2;
+  for (const ArgLink *link = node.moreArgs; link != nullptr; link = link->next, ++position) {
+    const CommandNode &name = operandNode(db, node, link->id, position);
+    for (const Column *c = firstColumn(r); c != nullptr; c = c->next) {
+      if (c->name == name.text) {
+        sources.push_back(c);
+        break;
+      }
+    }
+  }
+  ProjectionInput input;
+  Column *last = result.schema;
+  for (const Column *c : sources) {
+    last = linkColumn(last, createColumn(result, c->name, c->width));
+    last->cursor = nullptr;
+    input.widths.push_back(c->width);
+    std::vector<std::string_view> values;
+    for (const Cell *cell = c->cells->next; cell != nullptr; cell = cell->next) {
+      values.push_back(cell->value);
+    }
+    input.values.push_back(std::move(values));
+  }
+  std::vector<std::size_t> order = projectionOrder(input);
+  std::vector<Column *> targets = appendTargets(result);
+  for (std::size_t col = 0; col < targets.size(); ++col) {
+    const std::vector<std::string_view> &values = input.values[col];
+    for (std::size_t row : order) {
+      appendValue(result, *targets[col], values[row]);
+    }
+  }
+}

@@ -1,0 +1,40 @@
+// Evaluation order: pairs of two-operand operators are recorded in one scan,
+// then each second operand is moved before its sibling, in scan order.
+#include "input/tokenizer.h"
+
+#include <deque>
+#include <utility>
+
+namespace {
+
+bool isBinaryRelational(int kind) { return kind == kindUnion || kind == kindMinus || kind == kindProduct; }
+
+} // namespace
+
+int orderCommands(Database &db) {
+  std::deque<std::pair<CommandNode *, CommandNode *>> moves;
+  for (CommandNode *p = db.commands->next; p != nullptr && p->kind != kindHead; p = p->next) {
+    if (!isBinaryRelational(p->kind) || p->moreArgs == nullptr) {
+      continue;
+    }
+    CommandNode *a = db.findNode(p->firstArg);
+    CommandNode *b = db.findNode(p->moreArgs->id);
+    // Operands that cannot be found, or one node named twice, are passed over:
+    // moving a node before itself would break the ring.
+    if (a == nullptr || b == nullptr || a == b) {
+      continue;
+    }
+    if (isBinaryRelational(a->kind) && isBinaryRelational(b->kind)) {
+      moves.emplace_back(a, b);
+    }
+  }
+  for (auto [a, b] : moves) {
+    b->next->prev = b->prev;
+    b->prev->next = b->next;
+    b->next = a;
+    b->prev = a->prev;
+    a->prev->next = b;
+    a->prev = b;
+  }
+  return 0;
+}

@@ -1,0 +1,189 @@
+// The relation reader. The text format is read character by character, with
+// no look-ahead; rows whose number of values is not the number of columns are
+// rejected rather than stored ragged.
+#include "input/reader.h"
+
+#include "exec/int_value.h"
+#include "input/tokenizer.h"
+#include "store/error.h"
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int end = CharStream::end;
+
+void rejectRow(const Table &table, long long line, std::size_t values, std::size_t columns) {
+  throw InputError("Hibas sor a(z) " + table.name + " relacioban: " + std::to_string(values) + " ertek, " +
+                       std::to_string(columns) + " oszlop.",
+                   line);
+}
+
+// Reads the column list; returns the character that follows it.
+int readHeader(Table &table, CharStream &in, int ch) {
+  std::string name;
+  std::string type;
+  Column *last = table.schema;
+  bool done = false;
+  while (ch != end && !done) {
+    while (ch == ' ') {
+      ch = in.get();
+    }
+    if (ch == '\n') {
+      done = true;
+      continue;
+    }
+    while (ch != end && ch != ' ') {
+      name.push_back(static_cast<char>(ch));
+      ch = in.get();
+    }
+    if (ch != end) {
+      ch = in.get();
+    }
+    while (ch != end && ch != ',' && ch != '\n') {
+      type.push_back(static_cast<char>(ch));
+      ch = in.get();
+    }
+    if (ch == ',' || ch == '\n') {
+      last = linkColumn(last, createColumn(table, name, widthOfType(type)));
+      name.clear();
+      type.clear();
+    }
+    if (ch == '\n') {
+      done = true;
+    }
+    if (ch != end) {
+      ch = in.get();
+    }
+  }
+  return ch;
+}
+
+void readRows(Table &table, CharStream &in, int ch) {
+  std::vector<Column *> columns;
+  for (Column *c = firstColumn(table); c != nullptr; c = c->next) {
+    columns.push_back(c);
+  }
+  std::string value;
+  std::size_t count = 0; // values of the current row so far
+  long long rowLine = in.line();
+  bool stop = false;
+  while (ch != end && !stop) {
+    if (count == 0) {
+      rowLine = in.line();
+    }
+    while (ch == ' ' || ch == '\t') {
+      ch = in.get();
+    }
+    if (ch == '\'') {
+      ch = in.get();
+      while (ch != end && ch != '\'') {
+        value.push_back(static_cast<char>(ch));
+        ch = in.get();
+      }
+      while (ch != end && ch != ',' && ch != '\n') {
+        ch = in.get();
+      }
+    } else {
+      while (ch != end && ch != ',' && ch != '\n') {
+        value.push_back(static_cast<char>(ch));
+        ch = in.get();
+      }
+    }
+    if (count < columns.size()) {
+      appendValue(table, *columns[count], value);
+    }
+    ++count;
+    value.clear();
+    bool rowEnded = ch == '\n';
+    if (rowEnded || ch == end) {
+      if (count != columns.size()) {
+        rejectRow(table, rowLine, count, columns.size());
+      }
+      count = 0;
+    }
+    if (ch != end) {
+      ch = in.get();
+    }
+    stop = rowEnded && ch == '\n';
+  }
+}
+
+} // namespace
+
+std::int32_t widthOfType(std::string_view type) {
+  if (!type.empty() && type.front() == 'c' && type.size() > 5) {
+    type.remove_prefix(5);
+    type = type.substr(0, type.find(')'));
+  }
+  if (type == "int" || type == "int)") {
+    return 0;
+  }
+  return toInt32(type);
+}
+
+Table *readTable(const std::string &name, CharStream &in) {
+  std::unique_ptr<Table> table(createTable(name));
+  int ch = in.get();
+  if (ch == ')') {
+    return table.release();
+  }
+  ch = readHeader(*table, in, ch);
+  if (ch != '\n') {
+    readRows(*table, in, ch);
+  }
+  return table.release();
+}
+
+int readTables(CharStream &in, Database &db) {
+  int ch = in.get();
+  while (!in.atEnd()) {
+    std::string name;
+    while (!in.atEnd() && ch != '(') {
+      if (ch != '\n') {
+        name.push_back(static_cast<char>(ch));
+      }
+      ch = in.get();
+    }
+    // Text before the end of the file still names a relation (without
+    // columns). A '(' without a name is read and dropped: nothing could name
+    // that relation.
+    if (name.empty() && in.atEnd()) {
+      break;
+    }
+    std::unique_ptr<Table> table(readTable(name, in));
+    if (!name.empty()) {
+      db.tables.push_back(table.get());
+      table.release();
+    }
+    if (!in.atEnd()) {
+      ch = in.get();
+    }
+  }
+  return 0;
+}
+
+void loadFrom(Database &db, CharStream &in) {
+  parseCommand(db, in);
+  readTables(in, db);
+}
+
+int loadInput(Database &db, const std::string &path, std::ostream &out) {
+  std::error_code ignored;
+  std::ifstream file;
+  if (!std::filesystem::is_directory(path, ignored)) {
+    file.open(path, std::ios::binary);
+  }
+  if (!file.is_open()) {
+    out << std::endl << "A(z) " << path << " file nem letezik." << std::endl << std::endl;
+    return 1;
+  }
+  auto in = std::make_unique<CharStream>(*file.rdbuf());
+  loadFrom(db, *in);
+  return 0;
+}

@@ -1,0 +1,20 @@
+// The command line: tokens into the ring of CommandNodes, then evaluation order.
+#pragma once
+
+#include "input/char_stream.h"
+#include "store/database.h"
+
+#include <string_view>
+
+// Consumes the first line (to its newline outside a literal, or the end of
+// the input), links one node per token behind the head, closes the ring and
+// runs orderCommands.
+int parseCommand(Database &db, CharStream &in);
+
+// Moves the second operand of every union, minus or product whose two
+// operands are both such operators directly before its first operand, so that
+// the backward walk of the executor meets them in order.
+int orderCommands(Database &db);
+
+// The kind of a word ended by '(': a keyword's code, else kindOtherWord.
+int kindOfWord(std::string_view word);

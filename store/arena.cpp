@@ -1,0 +1,74 @@
+// Arena chunks grow geometrically so that a relation of n values costs
+// O(log n) system allocations; oversized requests get a chunk of their own.
+#include "store/arena.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace {
+constexpr std::size_t maxChunk = std::size_t{1} << 20;
+constexpr std::size_t headerSize = 16; // keeps chunk payloads 16-byte aligned
+
+char *alignUp(char *p, std::size_t align) {
+  auto v = reinterpret_cast<std::uintptr_t>(p);
+  v = (v + align - 1) & ~(static_cast<std::uintptr_t>(align) - 1);
+  return reinterpret_cast<char *>(v);
+}
+} // namespace
+
+Arena::~Arena() {
+  while (chunks_ != nullptr) {
+    Chunk *prev = chunks_->prev;
+    std::free(chunks_); // NOLINT(cppcoreguidelines-no-malloc)
+    chunks_ = prev;
+  }
+}
+
+void *Arena::allocateChunk(std::size_t size, std::size_t align) {
+  std::size_t payload = size + align;
+  bool dedicated = payload > nextSize_ / 4;
+  std::size_t chunkSize = dedicated ? payload : nextSize_;
+  if (chunkSize > SIZE_MAX - headerSize) {
+    throw std::bad_alloc();
+  }
+  // NOLINTNEXTLINE(cppcoreguidelines-no-malloc)
+  auto *raw = static_cast<char *>(std::malloc(headerSize + chunkSize));
+  if (raw == nullptr) {
+    throw std::bad_alloc();
+  }
+  auto *chunk = reinterpret_cast<Chunk *>(raw);
+  chunk->prev = chunks_;
+  chunks_ = chunk;
+  char *start = raw + headerSize;
+  char *result = alignUp(start, align);
+  if (!dedicated) {
+    pos_ = result + size;
+    end_ = start + chunkSize;
+    if (nextSize_ < maxChunk) {
+      nextSize_ *= 2;
+    }
+  }
+  return result;
+}
+
+void *Arena::allocate(std::size_t size, std::size_t align) {
+  if (pos_ != nullptr) {
+    char *p = alignUp(pos_, align);
+    if (p <= end_ && static_cast<std::size_t>(end_ - p) >= size) {
+      pos_ = p + size;
+      return p;
+    }
+  }
+  return allocateChunk(size, align);
+}
+
+std::string_view Arena::copy(std::string_view text) {
+  if (text.empty()) {
+    return {};
+  }
+  auto *p = static_cast<char *>(allocate(text.size(), 1));
+  std::memcpy(p, text.data(), text.size());
+  return {p, text.size()};
+}

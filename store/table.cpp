@@ -1,0 +1,73 @@
+// Creation and destruction of relations, columns and cells.
+#include "store/table.h"
+
+#include <new>
+#include <utility>
+
+Table::Table(std::string tableName) : name(std::move(tableName)), schema(createSchemaHead()) {}
+
+Table::~Table() {
+  Column *column = schema;
+  while (column != nullptr) {
+    Column *next = column->next;
+    delete column;
+    column = next;
+  }
+}
+
+Table *createTable(std::string name) { return new Table(std::move(name)); }
+
+void destroyTable(Table *table) { delete table; }
+
+Column *createSchemaHead() { return new Column{}; }
+
+Column *createColumn(Table &table, std::string name, std::int32_t width) {
+  auto *head = new (table.arena.allocate(sizeof(Cell), alignof(Cell))) Cell{};
+  auto *column = new Column{};
+  column->name = std::move(name);
+  column->width = width;
+  column->cells = head;
+  column->cursor = head;
+  return column;
+}
+
+Column *linkColumn(Column *last, Column *column) {
+  last->next = column;
+  return column;
+}
+
+void appendValue(Table &table, Column &column, std::string_view text) {
+  appendStored(table, column, table.arena.copy(text));
+}
+
+void appendStored(Table &table, Column &column, std::string_view stored) {
+  auto *cell = new (table.arena.allocate(sizeof(Cell), alignof(Cell))) Cell{stored, nullptr, column.cursor};
+  column.cursor->next = cell;
+  column.cursor = cell;
+}
+
+void startReading(Column &column) { column.cursor = column.cells->next; }
+
+void advance(Column &column) { column.cursor = column.cursor->next; }
+
+Column *firstColumn(const Table &table) { return table.schema->next; }
+
+std::size_t columnCount(const Table &table) {
+  std::size_t n = 0;
+  for (const Column *c = firstColumn(table); c != nullptr; c = c->next) {
+    ++n;
+  }
+  return n;
+}
+
+std::size_t rowCount(const Table &table) {
+  const Column *first = firstColumn(table);
+  if (first == nullptr) {
+    return 0;
+  }
+  std::size_t n = 0;
+  for (const Cell *cell = first->cells->next; cell != nullptr; cell = cell->next) {
+    ++n;
+  }
+  return n;
+}

@@ -1,0 +1,82 @@
+# Runs one golden case: copies the case's input files into a fresh work
+# folder, runs the binary there with the case's arguments and no standard
+# input, and compares exit status, standard output, standard error and the
+# output file byte for byte with the expectations beside the input.
+#
+#   CASE     the case folder        BIN   the tabulon binary
+#   WORK     a scratch folder       EMULATOR  optional runner (e.g. wine)
+
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK}/run)
+
+file(GLOB inputs RELATIVE ${CASE} ${CASE}/*)
+foreach(f ${inputs})
+  if(NOT f STREQUAL "cmd" AND NOT f MATCHES "^expected\\.")
+    file(COPY ${CASE}/${f} DESTINATION ${WORK}/run)
+  endif()
+endforeach()
+
+set(args "input.txt;output.txt")
+if(EXISTS ${CASE}/cmd)
+  file(READ ${CASE}/cmd raw)
+  string(STRIP "${raw}" raw)
+  separate_arguments(args UNIX_COMMAND "${raw}")
+endif()
+
+execute_process(
+  COMMAND ${EMULATOR} ${BIN} ${args}
+  WORKING_DIRECTORY ${WORK}/run
+  INPUT_FILE /dev/null
+  OUTPUT_FILE ${WORK}/stdout
+  ERROR_FILE ${WORK}/stderr
+  RESULT_VARIABLE status
+  TIMEOUT 60)
+
+set(failures "")
+macro(compare expected actual what)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${expected} ${actual} RESULT_VARIABLE differ)
+  if(differ)
+    file(READ ${actual} got)
+    file(READ ${expected} want)
+    string(APPEND failures "${what} differs.\n--- expected\n${want}\n--- actual\n${got}\n")
+  endif()
+endmacro()
+
+set(want_status 0)
+if(EXISTS ${CASE}/expected.status)
+  file(READ ${CASE}/expected.status want_status)
+  string(STRIP "${want_status}" want_status)
+endif()
+if(NOT "${status}" STREQUAL "${want_status}")
+  string(APPEND failures "exit status ${status}, expected ${want_status}\n")
+endif()
+
+compare(${CASE}/expected.stdout ${WORK}/stdout "standard output")
+
+if(EXISTS ${CASE}/expected.stderr)
+  compare(${CASE}/expected.stderr ${WORK}/stderr "standard error")
+else()
+  file(SIZE ${WORK}/stderr err_size)
+  if(err_size GREATER 0)
+    file(READ ${WORK}/stderr got)
+    string(APPEND failures "unexpected standard error:\n${got}\n")
+  endif()
+endif()
+
+list(LENGTH args nargs)
+if(nargs GREATER_EQUAL 2)
+  list(GET args 1 out_name)
+  if(EXISTS ${CASE}/expected.output)
+    if(EXISTS ${WORK}/run/${out_name})
+      compare(${CASE}/expected.output ${WORK}/run/${out_name} "output file")
+    else()
+      string(APPEND failures "output file ${out_name} was not written\n")
+    endif()
+  elseif(NOT IS_ABSOLUTE "${out_name}" AND EXISTS ${WORK}/run/${out_name})
+    string(APPEND failures "output file ${out_name} was written, none expected\n")
+  endif()
+endif()
+
+if(failures)
+  message(FATAL_ERROR "${failures}")
+endif()
