@@ -1,6 +1,7 @@
 // product(A, B): filled column by column, A the outer loop and B the inner.
 // A result that could not fit in memory is refused before it is built.
 #include "exec/operators.h"
+#include "exec/product_limit.h"
 #include "exec/rows.h"
 #include "store/error.h"
 
@@ -11,7 +12,7 @@ namespace {
 
 // Beyond this estimate the machine would run out of memory long before the
 // result is written; refusing early beats being killed by the system.
-constexpr double memoryLimit = 16.0 * 1024 * 1024 * 1024;
+double memoryLimit = 16.0 * 1024 * 1024 * 1024;
 
 struct Operand {
   std::vector<const Column *> columns;
@@ -44,6 +45,10 @@ void refuseIfTooLarge(const CommandNode &node, const Operand &a, const Operand &
 }
 
 } // namespace
+
+double productMemoryLimit() { return memoryLimit; }
+
+void setProductMemoryLimit(double bytes) { memoryLimit = bytes; }
 
 void evaluateProduct(Database &db, CommandNode &node) {
   Table &result = createTempTable(db, node);

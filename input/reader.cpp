@@ -158,8 +158,8 @@ int readTables(CharStream &in, Database &db) {
     }
     std::unique_ptr<Table> table(readTable(name, in));
     if (!name.empty()) {
-      db.tables.push_back(table.get());
-      table.release();
+      db.tables.reserve(db.tables.size() + 1);
+      db.tables.push_back(table.release());
     }
     if (!in.atEnd()) {
       ch = in.get();

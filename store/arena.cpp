@@ -12,9 +12,8 @@ constexpr std::size_t maxChunk = std::size_t{1} << 20;
 constexpr std::size_t headerSize = 16; // keeps chunk payloads 16-byte aligned
 
 char *alignUp(char *p, std::size_t align) {
-  auto v = reinterpret_cast<std::uintptr_t>(p);
-  v = (v + align - 1) & ~(static_cast<std::uintptr_t>(align) - 1);
-  return reinterpret_cast<char *>(v);
+  std::size_t misalignment = reinterpret_cast<std::uintptr_t>(p) % align;
+  return misalignment == 0 ? p : p + (align - misalignment);
 }
 } // namespace
 

@@ -1,0 +1,6 @@
+// The memory a product may claim before it is refused.
+#pragma once
+
+// Bytes; 16 GiB unless set. Lowered by harnesses with a tight memory limit.
+double productMemoryLimit();
+void setProductMemoryLimit(double bytes);
