@@ -1,0 +1,187 @@
+// Value conversion and row comparison: the rules that decide every merge,
+// ordering and selection outcome.
+#include "exec/int_value.h"
+#include "exec/rows.h"
+#include "store/table.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr std::int32_t maxInt = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t minInt = std::numeric_limits<std::int32_t>::min();
+
+int sign(int c) { return (c > 0) - (c < 0); }
+
+struct Conversion {
+  std::string text;
+  std::int32_t value;
+};
+
+// Fills t with columns (name, width) and rows of values in schema order.
+void fill(Table &t, const std::vector<std::pair<std::string, std::int32_t>> &columns,
+          const std::vector<std::vector<std::string>> &rows) {
+  std::vector<Column *> cols;
+  Column *last = t.schema;
+  for (const auto &[name, width] : columns) {
+    last = linkColumn(last, createColumn(t, name, width));
+    cols.push_back(last);
+  }
+  for (const auto &row : rows) {
+    for (std::size_t i = 0; i < row.size(); ++i) {
+      appendValue(t, *cols[i], row[i]);
+    }
+  }
+}
+
+} // namespace
+
+TEST(ToInt32, ReadsAsAtoiDoes) {
+  const std::vector<Conversion> cases = {
+      {"", 0},
+      {"abc", 0},
+      {"-", 0},
+      {"+", 0},
+      {"12abc", 12},
+      {"007", 7},
+      {"-3", -3},
+      {"+5", 5},
+      {"-0", 0},
+      {" 5", 5},
+      {" \t\n\v\f\r42", 42},
+      {"5 ", 5},
+      {"1e5", 1},
+      {"- 5", 0},                     // no blank between sign and digits
+      {"+-1", 0},                     // one sign only
+      {"x12", 0},                     // digits must come first
+      {std::string("\xa0") + "5", 0}, // a byte outside the C locale's white space
+      {std::string{'7', '\0', '9'}, 7},
+  };
+  for (const Conversion &c : cases) {
+    EXPECT_EQ(toInt32(c.text), c.value) << '"' << c.text << '"';
+  }
+}
+
+TEST(ToInt32, SaturatesAtTheBounds) {
+  const std::vector<Conversion> cases = {
+      {"2147483647", maxInt},
+      {"2147483648", maxInt},
+      {"-2147483647", -2147483647},
+      {"-2147483648", minInt},
+      {"-2147483649", minInt},
+      {"4294967296", maxInt},  // would wrap to 0 in 32 bits
+      {"-4294967297", minInt}, // would wrap to -1
+      {std::string(400, '9'), maxInt},
+      {"-" + std::string(400, '9'), minInt},
+      {std::string(400, '9') + "abc", maxInt},
+      {std::string(400, '0') + "12", 12}, // many digits, small value
+      {"-" + std::string(400, '0') + "2147483648", minInt},
+  };
+  for (const Conversion &c : cases) {
+    EXPECT_EQ(toInt32(c.text), c.value) << '"' << c.text << '"';
+  }
+}
+
+TEST(CompareValues, IntWidthComparesNumbers) {
+  EXPECT_EQ(compareValues(0, "007", "7"), 0);
+  EXPECT_EQ(compareValues(0, "12abc", "12"), 0);
+  EXPECT_EQ(compareValues(0, "abc", "0"), 0);
+  EXPECT_EQ(compareValues(0, " 5", "5"), 0);
+  EXPECT_LT(compareValues(0, "-3", "2"), 0);
+  EXPECT_LT(compareValues(0, "9", "10"), 0);
+  EXPECT_GT(compareValues(0, "10", "9"), 0);
+  EXPECT_LT(compareValues(0, "-2147483648", "2147483647"), 0);
+  // Saturated values are equal to the bound they saturate at.
+  EXPECT_EQ(compareValues(0, "99999999999", "2147483647"), 0);
+  EXPECT_EQ(compareValues(0, "-99999999999", "-2147483648"), 0);
+}
+
+TEST(CompareValues, CharWidthComparesUnsignedBytes) {
+  EXPECT_LT(compareValues(5, "10", "9"), 0);
+  EXPECT_LT(compareValues(5, "Zeta", "alpha"), 0);
+  EXPECT_LT(compareValues(5, "ab", "abc"), 0);
+  EXPECT_LT(compareValues(5, "abc", "abc "), 0);
+  EXPECT_LT(compareValues(5, "", "a"), 0);
+  EXPECT_EQ(compareValues(5, "", ""), 0);
+  EXPECT_NE(compareValues(5, "007", "7"), 0);
+  // Bytes above 0x7f order after ASCII, as unsigned values.
+  EXPECT_GT(compareValues(5, "\xff", "a"), 0);
+  EXPECT_GT(compareValues(5, "a\xe1", "a\x01"), 0);
+  EXPECT_LT(compareValues(1, "\x7f", "\x80"), 0);
+  // An embedded NUL is an ordinary byte, not an end.
+  EXPECT_GT(compareValues(5, std::string_view("a\0b", 3), std::string_view("a", 1)), 0);
+  EXPECT_LT(compareValues(5, std::string_view("a\0", 2), std::string_view("a\x01", 2)), 0);
+  // Any width other than 0 is a char column.
+  EXPECT_LT(compareValues(-1, "10", "9"), 0);
+  // Only the sign is a contract; it is the same both ways round.
+  EXPECT_EQ(sign(compareValues(5, "b", "a")), -sign(compareValues(5, "a", "b")));
+}
+
+TEST(CompareRows, TypeComesFromTheFirstOperand) {
+  Table intA("A");
+  fill(intA, {{"n", 0}}, {{"10"}});
+  Table charB("B");
+  fill(charB, {{"n", 3}}, {{"9"}});
+  RowCursor a(intA);
+  RowCursor b(charB);
+  EXPECT_GT(compareRows(a, b), 0); // 10 > 9 as numbers
+  EXPECT_GT(compareRows(b, a), 0); // "9" > "10" as text
+}
+
+TEST(CompareRows, CharInFirstOperandComparesText) {
+  Table charA("A");
+  fill(charA, {{"s", 3}}, {{"10"}, {"007"}});
+  Table intB("B");
+  fill(intB, {{"s", 0}}, {{"9"}});
+  RowCursor a(charA);
+  RowCursor b(intB);
+  EXPECT_LT(compareRows(a, b), 0); // "10" < "9"
+  a.advance();
+  Table intC("C");
+  fill(intC, {{"s", 0}}, {{"7"}});
+  RowCursor c(intC);
+  EXPECT_NE(compareRows(a, c), 0); // "007" is not "7" as text
+  EXPECT_EQ(compareRows(c, a), 0); // but 7 is 007 as numbers
+}
+
+TEST(CompareRows, FirstDifferingColumnDecides) {
+  Table left("L");
+  fill(left, {{"n", 0}, {"s", 5}}, {{"007", "x"}, {"1", "b"}, {"0", "z"}});
+  Table right("R");
+  fill(right, {{"m", 0}, {"t", 5}}, {{"7", "x"}, {"1", "a"}, {"1", "a"}});
+  RowCursor l(left);
+  RowCursor r(right);
+  EXPECT_EQ(compareRows(l, r), 0); // 007 = 7, "x" = "x"
+  l.advance();
+  r.advance();
+  EXPECT_GT(compareRows(l, r), 0); // 1 = 1, then "b" > "a"
+  l.advance();
+  r.advance();
+  EXPECT_LT(compareRows(l, r), 0); // 0 < 1; "z" > "a" is not looked at
+}
+
+TEST(RowCursor, TwoPositionsInOneRelationAreIndependent) {
+  Table t("R");
+  fill(t, {{"n", 0}, {"s", 2}}, {{"1", "a"}, {"2", "b"}});
+  RowCursor first(t);
+  RowCursor second(t);
+  second.advance();
+  EXPECT_LT(compareRows(first, second), 0);
+  EXPECT_EQ(first.cells[1]->value, "a");
+  second.advance();
+  EXPECT_TRUE(second.exhausted());
+  EXPECT_FALSE(first.exhausted());
+
+  Table empty("E");
+  fill(empty, {{"n", 0}}, {});
+  EXPECT_TRUE(RowCursor(empty).exhausted());
+  Table noColumns("N");
+  EXPECT_TRUE(RowCursor(noColumns).exhausted());
+}
