@@ -62,9 +62,9 @@ std::vector<Row> parse(Database &db, const std::string &line) {
 TEST(Tokenizer, SelectWithNestedCondition) {
   Database db;
   std::vector<Row> expected{
-      {1, kindSelect, "select", 2, {3}}, {2, kindName, "R", 0, {}},   {3, kindAnd, "AND", 4, {7}},
-      {4, kindEq, "EQ", 5, {6}},         {5, kindName, "a", 0, {}},   {6, kindLiteral, "x", 0, {}},
-      {7, kindGt, "GT", 8, {9}},         {8, kindName, "b", 0, {}},   {9, kindName, "d", 0, {}},
+      {1, kindSelect, "select", 2, {3}}, {2, kindName, "R", 0, {}}, {3, kindAnd, "AND", 4, {7}},
+      {4, kindEq, "EQ", 5, {6}},         {5, kindName, "a", 0, {}}, {6, kindLiteral, "x", 0, {}},
+      {7, kindGt, "GT", 8, {9}},         {8, kindName, "b", 0, {}}, {9, kindName, "d", 0, {}},
   };
   EXPECT_EQ(parse(db, "select(R, AND(EQ(a, 'x'), GT(b, d)))"), expected);
   EXPECT_EQ(ringOrder(db), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
@@ -79,8 +79,10 @@ TEST(Tokenizer, RenameAndProjectForms) {
                           {5, kindName, "y", 0, {}}};
   EXPECT_EQ(parse(r, "rename(R, S(x, y))"), rename);
   Database p;
-  std::vector<Row> project{
-      {1, kindProject, "project", 2, {3, 4}}, {2, kindName, "R", 0, {}}, {3, kindName, "a", 0, {}}, {4, kindName, "b", 0, {}}};
+  std::vector<Row> project{{1, kindProject, "project", 2, {3, 4}},
+                           {2, kindName, "R", 0, {}},
+                           {3, kindName, "a", 0, {}},
+                           {4, kindName, "b", 0, {}}};
   EXPECT_EQ(parse(p, "project(R, a, b)"), project);
 }
 
@@ -95,7 +97,8 @@ TEST(Tokenizer, WordsBlanksAndLiterals) {
                             {5, kindLiteral, "x, (y)", 0, {}}};
   EXPECT_EQ(parse(db, "sel ect(my R, EQ(ab'cd', 'x, (y)')) extra"), expected);
   Database k;
-  std::vector<Row> keywords{{1, kindOtherWord, "Union", 2, {3}}, {2, kindName, "select", 0, {}}, {3, kindName, "R", 0, {}}};
+  std::vector<Row> keywords{
+      {1, kindOtherWord, "Union", 2, {3}}, {2, kindName, "select", 0, {}}, {3, kindName, "R", 0, {}}};
   EXPECT_EQ(parse(k, "Union(select, R)"), keywords);
 }
 
@@ -103,7 +106,8 @@ TEST(Tokenizer, EmptyWordsAndMissingOperands) {
   Database db;
   // '(' after a literal makes an other word with empty text; firstArg is
   // id + 1 even when no node follows; an ArgLink may name no node.
-  std::vector<Row> expected{{1, kindUnion, "union", 2, {3}}, {2, kindLiteral, "q", 0, {}}, {3, kindOtherWord, "", 4, {}}};
+  std::vector<Row> expected{
+      {1, kindUnion, "union", 2, {3}}, {2, kindLiteral, "q", 0, {}}, {3, kindOtherWord, "", 4, {}}};
   EXPECT_EQ(parse(db, "union('q',())"), expected);
   Database u;
   EXPECT_EQ(parse(u, "union(R,)"), (std::vector<Row>{{1, kindUnion, "union", 2, {3}}, {2, kindName, "R", 0, {}}}));
@@ -157,7 +161,8 @@ TEST(Order, UnionAndMinusUnderProduct) {
 
 TEST(Order, NestedPairsMoveInScanOrder) {
   Database db;
-  std::vector<Row> before = parse(db, "product(union(minus(R1, R2), minus(R3, R4)), union(minus(R5, R6), minus(R7, R8)))");
+  std::vector<Row> before =
+      parse(db, "product(union(minus(R1, R2), minus(R3, R4)), union(minus(R5, R6), minus(R7, R8)))");
   EXPECT_EQ(ringOrder(db), (std::vector<int>{1, 9, 2, 6, 3, 4, 5, 7, 8, 13, 10, 11, 12, 14, 15}));
   EXPECT_EQ(nodesOf(db), before); // ids and operands untouched
 }
