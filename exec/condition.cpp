@@ -72,7 +72,8 @@ private:
 
   void push(const CommandNode &n) {
     if (n.kind == kindLiteral || n.kind == kindName) {
-      throw InputError("A(z) " + n.text + " nem feltetel.", n.line, n.column);
+      std::string shown = n.kind == kindLiteral ? "'" + n.text + "'" : n.text;
+      throw InputError("A(z) " + shown + " nem feltetel.", n.line, n.column);
     }
     frames_.push_back({&n, 0});
   }
