@@ -3,6 +3,7 @@
 // rejected rather than stored ragged.
 #include "input/reader.h"
 
+#include "app/native_path.h"
 #include "exec/int_value.h"
 #include "input/tokenizer.h"
 #include "store/error.h"
@@ -112,6 +113,11 @@ void readRows(Table &table, CharStream &in, int ch) {
     }
     stop = rowEnded && ch == '\n';
   }
+  // A ',' that is the file's last character leaves its row open: the value
+  // after it is never read, so the row may be short.
+  if (count != 0 && count != columns.size()) {
+    rejectRow(table, rowLine, count, columns.size());
+  }
 }
 
 } // namespace
@@ -176,8 +182,8 @@ void loadFrom(Database &db, CharStream &in) {
 int loadInput(Database &db, const std::string &path, std::ostream &out) {
   std::error_code ignored;
   std::ifstream file;
-  if (!std::filesystem::is_directory(path, ignored)) {
-    file.open(path, std::ios::binary);
+  if (!std::filesystem::is_directory(nativePath(path), ignored)) {
+    file.open(nativePath(path), std::ios::binary);
   }
   if (!file.is_open()) {
     out << std::endl << "A(z) " << path << " file nem letezik." << std::endl << std::endl;
