@@ -1,12 +1,15 @@
 // The condition evaluator: one boolean per row for a condition tree. The tree
 // is walked with an explicit stack, so that no depth of nesting can exhaust
-// the call stack.
+// the call stack. The tokenizer can make one node the operand of several
+// (AND(,X) names X twice); such a node is evaluated once and its mask reused,
+// or nested sharing would cost 2^depth evaluations.
 #include "exec/int_value.h"
 #include "exec/rows.h"
 #include "store/database.h"
 #include "store/error.h"
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -43,6 +46,7 @@ public:
   ConditionEvaluator(Database &db, Table &relation) : db_(db), relation_(relation) {}
 
   void run(int rootId, Mask &out) {
+    countUses(node(rootId));
     push(node(rootId));
     while (!frames_.empty()) {
       step();
@@ -56,6 +60,30 @@ private:
     const CommandNode *node;
     int stage;
   };
+
+  // The mask of a shared node, kept until its last user has taken it.
+  struct Saved {
+    Mask mask;
+    int remaining;
+  };
+
+  // How often each node below root is an operand of AND, OR or NOT. Operands
+  // that cannot be found are left to the evaluation to report.
+  void countUses(const CommandNode &root) {
+    std::vector<const CommandNode *> todo{&root};
+    while (!todo.empty()) {
+      const CommandNode &n = *todo.back();
+      todo.pop_back();
+      int operands = n.kind == kindAnd || n.kind == kindOr ? 2 : (n.kind == kindNot ? 1 : 0);
+      for (int position = 1; position <= operands; ++position) {
+        int id = position == 1 ? n.firstArg : secondArg(n);
+        const CommandNode *found = id > 0 ? db_.findNode(id) : nullptr;
+        if (found != nullptr && ++uses_[found] == 1) {
+          todo.push_back(found);
+        }
+      }
+    }
+  }
 
   const CommandNode &node(int id) { return *db_.findNode(id); }
 
@@ -71,6 +99,16 @@ private:
   }
 
   void push(const CommandNode &n) {
+    auto saved = saved_.find(&n);
+    if (saved != saved_.end()) {
+      if (--saved->second.remaining == 0) {
+        results_.push_back(std::move(saved->second.mask));
+        saved_.erase(saved);
+      } else {
+        results_.push_back(saved->second.mask);
+      }
+      return;
+    }
     if (n.kind == kindLiteral || n.kind == kindName) {
       std::string shown = n.kind == kindLiteral ? "'" + n.text + "'" : n.text;
       throw InputError("A(z) " + shown + " nem feltetel.", n.line, n.column);
@@ -98,6 +136,10 @@ private:
       a.flip();
     } else {
       results_.push_back(compare(n));
+    }
+    auto uses = uses_.find(&n);
+    if (uses != uses_.end() && uses->second > 1) {
+      saved_.emplace(&n, Saved{results_.back(), uses->second - 1});
     }
     frames_.pop_back();
   }
@@ -158,6 +200,8 @@ private:
   Table &relation_;
   std::vector<Frame> frames_;
   std::vector<Mask> results_;
+  std::unordered_map<const CommandNode *, int> uses_;
+  std::unordered_map<const CommandNode *, Saved> saved_;
 };
 
 } // namespace
