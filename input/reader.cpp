@@ -164,8 +164,9 @@ int readTables(CharStream &in, Database &db) {
     }
     std::unique_ptr<Table> table(readTable(name, in));
     if (!name.empty()) {
-      db.tables.reserve(db.tables.size() + 1);
-      db.tables.push_back(table.release());
+      // Ownership passes only once push_back has succeeded.
+      db.tables.push_back(table.get());
+      (void)table.release();
     }
     if (!in.atEnd()) {
       ch = in.get();
