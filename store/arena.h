@@ -24,5 +24,7 @@ private:
   Chunk *chunks_ = nullptr;
   char *pos_ = nullptr;
   char *end_ = nullptr;
-  std::size_t nextSize_ = 1024;
+  // Small, since deep commands build one relation per operator; at least four
+  // cells' worth, or every cell would count as oversized and get its own chunk.
+  std::size_t nextSize_ = 256;
 };
