@@ -1,64 +1,175 @@
-// Stable sort of row numbers, then one pass keeping the first of each run of
-// equal rows. Int columns are converted once, not at every comparison.
+// Every value becomes a 32-bit key whose order is the column's order, so that
+// the sort moves small fixed-size entries instead of chasing texts: int
+// columns by their number, char columns by the rank of the text among the
+// column's distinct texts. Columns are folded in one at a time: the dense
+// rank of the rows by the columns so far, paired with the next column's key,
+// sorts into the rank by one more column. The row number breaks ties, which
+// makes the order stable and puts the first of equal rows first.
 #include "exec/project_order.h"
 
 #include "exec/int_value.h"
 
 #include <algorithm>
+#include <functional>
+#include <limits>
 #include <numeric>
+#include <stdexcept>
 
 namespace {
 
-class RowOrder {
+using Key = std::uint32_t;
+
+struct Entry {
+  std::uint64_t key;
+  Key row;
+};
+
+bool operator<(const Entry &a, const Entry &b) { return a.key != b.key ? a.key < b.key : a.row < b.row; }
+
+std::vector<Key> intKeys(const std::vector<std::string_view> &values) {
+  std::vector<Key> keys(values.size());
+  for (std::size_t r = 0; r < values.size(); ++r) {
+    // Flipping the sign bit turns signed order into unsigned order.
+    keys[r] = static_cast<Key>(toInt32(values[r])) ^ 0x80000000U;
+  }
+  return keys;
+}
+
+// The first eight bytes, big-endian and zero-padded: ordering these agrees
+// with byte order wherever they differ.
+std::uint64_t prefixOf(std::string_view text) {
+  std::uint64_t prefix = 0;
+  for (std::size_t i = 0; i < 8; ++i) {
+    prefix <<= 8;
+    if (i < text.size()) {
+      prefix |= static_cast<unsigned char>(text[i]);
+    }
+  }
+  return prefix;
+}
+
+// Each row's text as an index into the column's distinct texts, found by
+// hashing, so that a text repeated many times is sorted once.
+class DistinctTexts {
 public:
-  explicit RowOrder(const ProjectionInput &input) : input_(input) {
-    numbers_.resize(input.widths.size());
-    for (std::size_t c = 0; c < input.widths.size(); ++c) {
-      if (input.widths[c] == 0) {
-        for (std::string_view v : input.values[c]) {
-          numbers_[c].push_back(toInt32(v));
-        }
-      }
+  explicit DistinctTexts(const std::vector<std::string_view> &values) : values_(values), ids_(values.size()) {
+    resize(1024);
+    for (std::size_t r = 0; r < values.size(); ++r) {
+      ids_[r] = find(static_cast<Key>(r));
     }
   }
 
-  [[nodiscard]] int compare(std::size_t x, std::size_t y) const {
-    for (std::size_t c = 0; c < input_.widths.size(); ++c) {
-      if (input_.widths[c] == 0) {
-        std::int32_t a = numbers_[c][x];
-        std::int32_t b = numbers_[c][y];
-        if (a != b) {
-          return a < b ? -1 : 1;
-        }
-      } else {
-        int r = input_.values[c][x].compare(input_.values[c][y]);
-        if (r != 0) {
-          return r < 0 ? -1 : 1;
-        }
-      }
+  // Dense ranks in byte order, one per row.
+  std::vector<Key> ranks() const {
+    std::vector<Entry> order(firstRows_.size());
+    for (std::size_t d = 0; d < firstRows_.size(); ++d) {
+      order[d] = {prefixOf(values_[firstRows_[d]]), static_cast<Key>(d)};
     }
-    return 0;
+    std::sort(order.begin(), order.end(), [&](const Entry &a, const Entry &b) {
+      if (a.key != b.key) {
+        return a.key < b.key;
+      }
+      return values_[firstRows_[a.row]] < values_[firstRows_[b.row]];
+    });
+    std::vector<Key> rankOf(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+      rankOf[order[i].row] = static_cast<Key>(i);
+    }
+    std::vector<Key> ranks(ids_.size());
+    for (std::size_t r = 0; r < ids_.size(); ++r) {
+      ranks[r] = rankOf[ids_[r]];
+    }
+    return ranks;
   }
 
 private:
-  const ProjectionInput &input_;
-  std::vector<std::vector<std::int32_t>> numbers_;
+  static constexpr Key empty = std::numeric_limits<Key>::max();
+
+  Key find(Key row) {
+    std::string_view text = values_[row];
+    std::size_t hash = std::hash<std::string_view>{}(text);
+    for (std::size_t slot = hash & mask_;; slot = (slot + 1) & mask_) {
+      Key d = slots_[slot];
+      if (d == empty) {
+        d = static_cast<Key>(firstRows_.size());
+        slots_[slot] = d;
+        firstRows_.push_back(row);
+        hashes_.push_back(hash);
+        if (firstRows_.size() * 2 > slots_.size()) {
+          resize(slots_.size() * 2);
+        }
+        return d;
+      }
+      if (hashes_[d] == hash && values_[firstRows_[d]] == text) {
+        return d;
+      }
+    }
+  }
+
+  void resize(std::size_t capacity) {
+    slots_.assign(capacity, empty);
+    mask_ = capacity - 1;
+    for (std::size_t d = 0; d < hashes_.size(); ++d) {
+      std::size_t slot = hashes_[d] & mask_;
+      while (slots_[slot] != empty) {
+        slot = (slot + 1) & mask_;
+      }
+      slots_[slot] = static_cast<Key>(d);
+    }
+  }
+
+  const std::vector<std::string_view> &values_;
+  std::vector<Key> ids_;
+  std::vector<Key> firstRows_; // per distinct text, the first row holding it
+  std::vector<std::size_t> hashes_;
+  std::vector<Key> slots_;
+  std::size_t mask_ = 0;
 };
+
+std::vector<Key> columnKeys(std::int32_t width, const std::vector<std::string_view> &values) {
+  return width == 0 ? intKeys(values) : DistinctTexts(values).ranks();
+}
+
+std::vector<Entry> sortedEntries(const std::vector<Key> &major, const std::vector<Key> &minor) {
+  std::vector<Entry> entries(major.size());
+  for (std::size_t r = 0; r < major.size(); ++r) {
+    entries[r] = {(std::uint64_t{major[r]} << 32) | minor[r], static_cast<Key>(r)};
+  }
+  std::sort(entries.begin(), entries.end());
+  return entries;
+}
 
 } // namespace
 
 std::vector<std::size_t> projectionOrder(const ProjectionInput &input) {
   std::size_t rows = input.values.empty() ? 0 : input.values.front().size();
-  std::vector<std::size_t> order(rows);
-  std::iota(order.begin(), order.end(), std::size_t{0});
   if (rows < 2) {
+    std::vector<std::size_t> order(rows);
+    std::iota(order.begin(), order.end(), std::size_t{0});
     return order;
   }
-  RowOrder rowOrder(input);
-  std::stable_sort(order.begin(), order.end(),
-                   [&](std::size_t x, std::size_t y) { return rowOrder.compare(x, y) < 0; });
-  auto last = std::unique(order.begin(), order.end(),
-                          [&](std::size_t x, std::size_t y) { return rowOrder.compare(x, y) == 0; });
-  order.erase(last, order.end());
+  if (rows >= std::numeric_limits<Key>::max()) {
+    throw std::length_error("projection of too many rows");
+  }
+  std::size_t columns = input.widths.size();
+  std::vector<Key> rank = columnKeys(input.widths[0], input.values[0]);
+  std::vector<Entry> entries =
+      sortedEntries(rank, columns > 1 ? columnKeys(input.widths[1], input.values[1]) : std::vector<Key>(rows));
+  for (std::size_t c = 2; c < columns; ++c) {
+    Key dense = 0;
+    for (std::size_t i = 0; i < rows; ++i) {
+      if (i > 0 && entries[i].key != entries[i - 1].key) {
+        ++dense;
+      }
+      rank[entries[i].row] = dense;
+    }
+    entries = sortedEntries(rank, columnKeys(input.widths[c], input.values[c]));
+  }
+  std::vector<std::size_t> order;
+  for (std::size_t i = 0; i < rows; ++i) {
+    if (i == 0 || entries[i].key != entries[i - 1].key) {
+      order.push_back(entries[i].row);
+    }
+  }
   return order;
 }

@@ -159,3 +159,64 @@ TEST(ProjectionOrder, DegenerateInputs) {
   oneRow.values = {{"abc"}};
   EXPECT_EQ(projectionOrder(oneRow), (std::vector<std::size_t>{0}));
 }
+
+TEST(ProjectionOrder, MatchesBubblePassesOnLongSharedPrefixesAndExtremeNumbers) {
+  // Texts that agree in their first eight bytes and differ after them, or
+  // only in length, or by a NUL byte; numbers at and past the 32-bit bounds.
+  const std::array<std::string, 12> alphabet = {"abcdefgh",
+                                                "abcdefgh\xe1",
+                                                "abcdefghi",
+                                                "abcdefg",
+                                                std::string("abcdefg\0", 8),
+                                                "abcdefgh ",
+                                                "-2147483648",
+                                                "2147483647",
+                                                "99999999999",
+                                                "-99999999999",
+                                                "",
+                                                "0"};
+  const std::array<std::int32_t, 2> widthChoices = {0, 20};
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<std::size_t> pickValue(0, alphabet.size() - 1);
+  std::uniform_int_distribution<std::size_t> pickWidth(0, widthChoices.size() - 1);
+  std::uniform_int_distribution<int> pickColumns(1, 4);
+  std::uniform_int_distribution<int> pickRows(2, 40);
+  for (int round = 0; round < 2000; ++round) {
+    std::vector<std::int32_t> widths(static_cast<std::size_t>(pickColumns(rng)));
+    for (std::int32_t &w : widths) {
+      w = widthChoices[pickWidth(rng)];
+    }
+    std::vector<Row> rows(static_cast<std::size_t>(pickRows(rng)));
+    for (Row &row : rows) {
+      for (std::size_t c = 0; c < widths.size(); ++c) {
+        row.push_back(alphabet[pickValue(rng)]);
+      }
+    }
+    ASSERT_EQ(viaProjectionOrder(widths, rows), bubblePasses(widths, rows)) << describe(widths, rows);
+  }
+}
+
+TEST(ProjectionOrder, MatchesBubblePassesWithThousandsOfDistinctTexts) {
+  // Enough distinct texts to make any table of them grow several times, each
+  // repeated a few times, beside a column of few numbers.
+  std::mt19937 rng(11);
+  std::uniform_int_distribution<int> pickLetter('a', 'e');
+  std::uniform_int_distribution<int> pickLength(0, 12);
+  std::vector<std::string> pool(3000);
+  for (std::string &text : pool) {
+    int length = pickLength(rng);
+    for (int i = 0; i < length; ++i) {
+      text.push_back(static_cast<char>(pickLetter(rng)));
+    }
+  }
+  std::uniform_int_distribution<std::size_t> pickText(0, pool.size() - 1);
+  std::uniform_int_distribution<int> pickNumber(-2, 2);
+  const std::vector<std::int32_t> widths = {20, 0};
+  std::vector<Row> rows(6000);
+  for (Row &row : rows) {
+    row = {pool[pickText(rng)], std::to_string(pickNumber(rng))};
+  }
+  std::vector<Row> expected = bubblePasses(widths, rows);
+  EXPECT_GT(expected.size(), 2000U);
+  EXPECT_EQ(viaProjectionOrder(widths, rows), expected);
+}
