@@ -1,4 +1,6 @@
-// Platform layer for the pause after a failure.
+// Platform layer for the pause after a failure. It pauses only when a person
+// can answer: with input redirected, a pause would block a script, eat its
+// input or put a prompt into its captured output.
 #include "app/pause.h"
 
 #include <cstdio>
@@ -6,7 +8,15 @@
 #include <iostream>
 
 #ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
 void pauseConsole() {
+  // Not _isatty: it also holds for the NUL device, which cannot be answered.
+  DWORD mode = 0;
+  if (GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) == 0) {
+    return;
+  }
   std::cout.flush();
   [[maybe_unused]] int ignored = std::system("pause");
 }

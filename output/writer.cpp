@@ -2,6 +2,8 @@
 // that an output path naming the input file loses nothing.
 #include "output/writer.h"
 
+#include "app/native_path.h"
+
 #include <fstream>
 #include <iterator>
 #include <ostream>
@@ -12,7 +14,7 @@ namespace {
 constexpr std::size_t flushAt = 1 << 16;
 
 bool readWhole(const std::string &path, std::string &text) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(nativePath(path), std::ios::binary);
   if (!in.is_open()) {
     return false;
   }
@@ -113,7 +115,7 @@ int writeOutput(const std::string &inputPath, const std::string &outputPath, Dat
     return 1;
   }
   foldLineEnds(copy);
-  std::ofstream out(outputPath, std::ios::binary | std::ios::trunc);
+  std::ofstream out(nativePath(outputPath), std::ios::binary | std::ios::trunc);
   bool written = out.is_open();
   if (written) {
     writeOutputTo(copy, db, out);

@@ -5,13 +5,21 @@
 #
 #   CASE     the case folder        BIN   the tabulon binary
 #   WORK     a scratch folder       EMULATOR  optional runner (e.g. wine)
+#   WINDOWS  ON for a Windows binary: a case with a windows.skip file is
+#            skipped, and the console's CR LF line ends are folded to LF
+
+if(WINDOWS AND EXISTS ${CASE}/windows.skip)
+  file(READ ${CASE}/windows.skip why)
+  message("SKIPPED on Windows: ${why}")
+  return()
+endif()
 
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/run)
 
 file(GLOB inputs RELATIVE ${CASE} ${CASE}/*)
 foreach(f ${inputs})
-  if(NOT f STREQUAL "cmd" AND NOT f MATCHES "^expected\\.")
+  if(NOT f STREQUAL "cmd" AND NOT f STREQUAL "windows.skip" AND NOT f MATCHES "^expected\\.")
     file(COPY ${CASE}/${f} DESTINATION ${WORK}/run)
   endif()
 endforeach()
@@ -33,6 +41,22 @@ execute_process(
   TIMEOUT 60)
 
 set(failures "")
+
+# The console streams of a Windows program are in text mode: every line ends
+# with CR LF, folded here to LF. The output file is compared unfolded.
+if(WINDOWS)
+  foreach(stream stdout stderr)
+    file(READ ${WORK}/${stream} hex HEX)
+    string(REGEX REPLACE "(..)" "\\1 " bytes "${hex}")
+    string(REPLACE "0d 0a " "" bytes "${bytes}")
+    if(bytes MATCHES "0a ")
+      string(APPEND failures "${stream} has a line ended by LF alone\n")
+    endif()
+    file(READ ${WORK}/${stream} text) # drops the CR of every CR LF
+    file(WRITE ${WORK}/${stream} "${text}")
+  endforeach()
+endif()
+
 macro(compare expected actual what)
   execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${expected} ${actual} RESULT_VARIABLE differ)
   if(differ)
