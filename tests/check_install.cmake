@@ -1,0 +1,21 @@
+# Installs the build into a scratch prefix and checks that the program lands in
+# the binary folder and its manual page, unchanged, in section 1 of the manual.
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX}
+                OUTPUT_VARIABLE log ERROR_VARIABLE log RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "cmake --install failed:\n${log}")
+endif()
+set(program ${PREFIX}/${BINDIR}/tabulon)
+set(manual ${PREFIX}/${MANDIR}/man1/tabulon.1)
+if(NOT EXISTS ${program} OR IS_DIRECTORY ${program})
+  message(FATAL_ERROR "no program at ${program}:\n${log}")
+endif()
+execute_process(COMMAND ${program} OUTPUT_VARIABLE usage RESULT_VARIABLE status)
+if(NOT status EQUAL 1 OR NOT usage MATCHES "Hasznalat: ")
+  message(FATAL_ERROR "the installed program does not run: status ${status}\n${usage}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${PAGE} ${manual} RESULT_VARIABLE differ)
+if(differ)
+  message(FATAL_ERROR "no manual page, or a different one, at ${manual}:\n${log}")
+endif()
