@@ -52,17 +52,6 @@ void *Arena::allocateChunk(std::size_t size, std::size_t align) {
   return result;
 }
 
-void *Arena::allocate(std::size_t size, std::size_t align) {
-  if (pos_ != nullptr) {
-    char *p = alignUp(pos_, align);
-    if (p <= end_ && static_cast<std::size_t>(end_ - p) >= size) {
-      pos_ = p + size;
-      return p;
-    }
-  }
-  return allocateChunk(size, align);
-}
-
 std::string_view Arena::copy(std::string_view text) {
   if (text.empty()) {
     return {};

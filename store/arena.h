@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 class Arena {
@@ -12,7 +13,20 @@ public:
   Arena(const Arena &) = delete;
   Arena &operator=(const Arena &) = delete;
 
-  void *allocate(std::size_t size, std::size_t align);
+  // align must be a power of two. Inline, since every cell comes through here.
+  void *allocate(std::size_t size, std::size_t align) {
+    if (pos_ != nullptr) {
+      std::size_t pad = (0 - reinterpret_cast<std::uintptr_t>(pos_)) & (align - 1);
+      auto room = static_cast<std::size_t>(end_ - pos_);
+      if (size <= room && pad <= room - size) {
+        char *result = pos_ + pad;
+        pos_ = result + size;
+        return result;
+      }
+    }
+    return allocateChunk(size, align);
+  }
+
   std::string_view copy(std::string_view text);
 
 private:
