@@ -1,18 +1,36 @@
 // product(A, B): filled column by column, A the outer loop and B the inner.
-// A result that could not fit in memory is refused before it is built.
+// A result that could not fit in memory, together with the products built
+// before it, is refused before it is built.
 #include "exec/operators.h"
 #include "exec/product_limit.h"
 #include "exec/rows.h"
 #include "store/error.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
+
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
 
 namespace {
 
 // Beyond this estimate the machine would run out of memory long before the
 // result is written; refusing early beats being killed by the system.
-double memoryLimit = 16.0 * 1024 * 1024 * 1024;
+double defaultLimit() {
+  double limit = 16.0 * 1024 * 1024 * 1024;
+#if defined(_SC_PHYS_PAGES) && defined(_SC_PAGESIZE)
+  long pages = sysconf(_SC_PHYS_PAGES);
+  long pageSize = sysconf(_SC_PAGESIZE);
+  if (pages > 0 && pageSize > 0) {
+    limit = std::min(limit, static_cast<double>(pages) * static_cast<double>(pageSize));
+  }
+#endif
+  return limit;
+}
+
+double memoryLimit = defaultLimit();
 
 struct Operand {
   std::vector<const Column *> columns;
@@ -34,14 +52,17 @@ Operand describe(const Table &table) {
   return d;
 }
 
-void refuseIfTooLarge(const CommandNode &node, const Operand &a, const Operand &b) {
+// Products add up: each of product(product(R, R), product(R, R))'s inner
+// products may fit while both together do not.
+void refuseIfTooLarge(Database &db, const CommandNode &node, const Operand &a, const Operand &b) {
   double rows = static_cast<double>(a.rows) * static_cast<double>(b.rows);
   double cells = rows * static_cast<double>(a.columns.size() + b.columns.size());
   double estimate = cells * static_cast<double>(sizeof(Cell)) + a.valueBytes + b.valueBytes;
-  if (estimate > memoryLimit) {
+  if (db.productBytes + estimate > memoryLimit) {
     throw InputError("A(z) " + node.text + " eredmenye tul nagy: " + std::to_string(a.rows * b.rows) + " sor.",
                      node.line, node.column);
   }
+  db.productBytes += estimate;
 }
 
 } // namespace
@@ -56,7 +77,7 @@ void evaluateProduct(Database &db, CommandNode &node) {
   Table &b = resolveOperand(db, node, 2);
   Operand da = describe(a);
   Operand db2 = describe(b);
-  refuseIfTooLarge(node, da, db2);
+  refuseIfTooLarge(db, node, da, db2);
   copyColumns(result, a);
   copyColumns(result, b);
   std::vector<Column *> targets = appendTargets(result);

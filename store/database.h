@@ -18,6 +18,7 @@ struct Database {
   // many relations from making a run quadratic.
   std::vector<CommandNode *> nodeIndex; // node by id, filled by the tokenizer
   std::vector<Table *> results;         // operator results, owned
+  double productBytes = 0;              // memory estimated for the products built so far
 
   Database();
   ~Database();
