@@ -13,12 +13,13 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
-// Every relation an operator builds has columns of one length.
-void checkResults(const Database &db) {
-  for (const Table *t : db.results) {
+// Every relation, read or built by an operator, has columns of one length.
+void checkRectangular(const std::vector<Table *> &tables) {
+  for (const Table *t : tables) {
     std::size_t rows = rowCount(*t);
     for (const Column *c = firstColumn(*t); c != nullptr; c = c->next) {
       std::size_t n = 0;
@@ -42,11 +43,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   try {
     CharStream in(text);
     loadFrom(db, in);
+    checkRectangular(db.tables);
     executeCommands(db);
   } catch (const InputError &) {
     return 0;
   }
-  checkResults(db);
+  checkRectangular(db.results);
   foldLineEnds(text);
   std::ostringstream out;
   writeOutputTo(text, db, out);
