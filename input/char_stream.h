@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <streambuf>
+#include <string>
 #include <string_view>
 
 class CharStream {
@@ -32,6 +33,27 @@ public:
     newlinePending_ = ch == '\n';
     ++column_;
     return ch;
+  }
+
+  // Consumes what get() would return next, up to the first stop byte, line
+  // end or end of the buffered block, and appends it to out: the same
+  // characters and position as calling get() for each, in one step.
+  void appendRun(std::string &out, char stop) {
+    const char *p = pos_;
+    while (p != limit_ && *p != stop && *p != '\n' && *p != '\r') {
+      ++p;
+    }
+    if (p == pos_) {
+      return;
+    }
+    if (newlinePending_) {
+      ++line_;
+      column_ = 0;
+      newlinePending_ = false;
+    }
+    column_ += p - pos_;
+    out.append(pos_, p);
+    pos_ = p;
   }
 
   [[nodiscard]] bool atEnd() const { return atEnd_; }

@@ -85,6 +85,7 @@ void readRows(Table &table, CharStream &in, int ch) {
       ch = in.get();
       while (ch != end && ch != '\'') {
         value.push_back(static_cast<char>(ch));
+        in.appendRun(value, '\'');
         ch = in.get();
       }
       while (ch != end && ch != ',' && ch != '\n') {
@@ -93,6 +94,7 @@ void readRows(Table &table, CharStream &in, int ch) {
     } else {
       while (ch != end && ch != ',' && ch != '\n') {
         value.push_back(static_cast<char>(ch));
+        in.appendRun(value, ',');
         ch = in.get();
       }
     }

@@ -1,0 +1,104 @@
+// The reader takes runs of plain characters in one step; what it gets, and
+// the line and column it reports, must be what reading them one at a time
+// gives, across block refills and folded CR LF pairs.
+#include "input/char_stream.h"
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Read {
+  int ch;
+  long long line;
+  long long column;
+};
+
+std::vector<Read> oneAtATime(CharStream &in) {
+  std::vector<Read> reads;
+  for (int ch = in.get(); ch != CharStream::end; ch = in.get()) {
+    reads.push_back({ch, in.line(), in.column()});
+  }
+  return reads;
+}
+
+// Reads with appendRun after every character that is not the stop byte, and
+// checks each step against the one-at-a-time reads.
+void expectSameAsOneAtATime(CharStream &in, const std::vector<Read> &expected, char stop) {
+  std::size_t i = 0;
+  for (int ch = in.get(); ch != CharStream::end; ch = in.get()) {
+    ASSERT_LT(i, expected.size());
+    ASSERT_EQ(ch, expected[i].ch) << "at " << i;
+    ASSERT_EQ(in.line(), expected[i].line) << "at " << i;
+    ASSERT_EQ(in.column(), expected[i].column) << "at " << i;
+    ++i;
+    if (ch == stop) {
+      continue;
+    }
+    std::string run;
+    in.appendRun(run, stop);
+    for (char c : run) {
+      ASSERT_LT(i, expected.size());
+      ASSERT_EQ(static_cast<unsigned char>(c), expected[i].ch) << "at " << i;
+      ++i;
+    }
+    if (!run.empty()) {
+      ASSERT_EQ(in.line(), expected[i - 1].line) << "after a run ending at " << i - 1;
+      ASSERT_EQ(in.column(), expected[i - 1].column) << "after a run ending at " << i - 1;
+    }
+  }
+  EXPECT_EQ(i, expected.size());
+}
+
+std::string randomText(std::mt19937 &rng, std::size_t size) {
+  const std::string bytes = "ab,'\n\r \xe1";
+  std::uniform_int_distribution<std::size_t> pick(0, bytes.size() - 1);
+  std::uniform_int_distribution<int> plain(0, 3);
+  std::string text(size, 'x');
+  for (char &c : text) {
+    // Mostly plain letters, so that runs are long.
+    c = plain(rng) != 0 ? 'x' : bytes[pick(rng)];
+  }
+  return text;
+}
+
+} // namespace
+
+TEST(CharStreamRuns, MatchOneAtATimeInMemory) {
+  std::mt19937 rng(5);
+  for (int round = 0; round < 200; ++round) {
+    std::string text = randomText(rng, static_cast<std::size_t>(round) * 7);
+    CharStream single(text);
+    std::vector<Read> expected = oneAtATime(single);
+    for (char stop : {',', '\''}) {
+      CharStream runs(text);
+      expectSameAsOneAtATime(runs, expected, stop);
+    }
+  }
+}
+
+TEST(CharStreamRuns, MatchOneAtATimeAcrossBlocks) {
+  std::mt19937 rng(9);
+  constexpr std::size_t block = 1 << 16;
+  for (std::size_t size : {block - 1, block, block + 1, 3 * block + 5}) {
+    std::string text = randomText(rng, size);
+    // A CR LF pair split by the block boundary, and a long plain run over it.
+    text[block - 1] = '\r';
+    if (size > block) {
+      text[block] = '\n';
+    }
+    std::istringstream first(text);
+    CharStream single(*first.rdbuf());
+    std::vector<Read> expected = oneAtATime(single);
+    for (char stop : {',', '\''}) {
+      std::istringstream source(text);
+      CharStream runs(*source.rdbuf());
+      expectSameAsOneAtATime(runs, expected, stop);
+    }
+  }
+}
