@@ -52,7 +52,7 @@ public:
       newlinePending_ = false;
     }
     column_ += p - pos_;
-    out.append(pos_, p);
+    out.append(pos_, static_cast<std::size_t>(p - pos_));
     pos_ = p;
   }
 
