@@ -10,6 +10,7 @@
 #include "exec/int_value.h"
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <limits>
 #include <numeric>
@@ -23,8 +24,6 @@ struct Entry {
   std::uint64_t key;
   Key row;
 };
-
-bool operator<(const Entry &a, const Entry &b) { return a.key != b.key ? a.key < b.key : a.row < b.row; }
 
 std::vector<Key> intKeys(const std::vector<std::string_view> &values) {
   std::vector<Key> keys(values.size());
@@ -130,12 +129,42 @@ std::vector<Key> columnKeys(std::int32_t width, const std::vector<std::string_vi
   return width == 0 ? intKeys(values) : DistinctTexts(values).ranks();
 }
 
+// Least significant byte first, each pass stable, so that entries made in
+// row order come out ordered by key and then by row. Bytes in which no two
+// keys differ are skipped: ranks and small numbers leave most of them alike.
+void radixSort(std::vector<Entry> &entries) {
+  std::uint64_t differing = 0;
+  for (const Entry &e : entries) {
+    differing |= e.key ^ entries.front().key;
+  }
+  std::vector<Entry> sorted(entries.size());
+  for (int shift = 0; shift < 64; shift += 8) {
+    if (((differing >> shift) & 0xFFU) == 0) {
+      continue;
+    }
+    std::array<std::size_t, 256> start{};
+    for (const Entry &e : entries) {
+      ++start[(e.key >> shift) & 0xFFU];
+    }
+    std::size_t sum = 0;
+    for (std::size_t &s : start) {
+      std::size_t count = s;
+      s = sum;
+      sum += count;
+    }
+    for (const Entry &e : entries) {
+      sorted[start[(e.key >> shift) & 0xFFU]++] = e;
+    }
+    entries.swap(sorted);
+  }
+}
+
 std::vector<Entry> sortedEntries(const std::vector<Key> &major, const std::vector<Key> &minor) {
   std::vector<Entry> entries(major.size());
   for (std::size_t r = 0; r < major.size(); ++r) {
     entries[r] = {(std::uint64_t{major[r]} << 32) | minor[r], static_cast<Key>(r)};
   }
-  std::sort(entries.begin(), entries.end());
+  radixSort(entries);
   return entries;
 }
 
