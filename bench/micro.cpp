@@ -1,0 +1,127 @@
+// Micro-benchmarks of the loops that dominate a run: comparing rows, reading
+// relation text, writing a result, and ordering a projection.
+#include "exec/executor.h"
+#include "exec/project_order.h"
+#include "exec/rows.h"
+#include "input/char_stream.h"
+#include "input/reader.h"
+#include "output/writer.h"
+#include "store/database.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <ostream>
+#include <random>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A relation R(id int, name char(20), qty int) in ascending order, as text,
+// of about the given size.
+std::string relationText(const std::string &command, std::size_t bytes) {
+  std::mt19937 rng(1);
+  std::uniform_int_distribution<int> letter('a', 'z');
+  std::uniform_int_distribution<int> length(4, 20);
+  std::uniform_int_distribution<int> qty(0, 999999);
+  std::string text = command + "\n\nR(id int, name char(20), qty int)\n";
+  for (int id = 1; text.size() < bytes; ++id) {
+    std::string name(static_cast<std::size_t>(length(rng)), 'a');
+    for (char &c : name) {
+      c = static_cast<char>(letter(rng));
+    }
+    text += std::to_string(id / 4) + ",'" + name + "'," + std::to_string(qty(rng)) + "\n";
+  }
+  return text + "\n";
+}
+
+class NullBuffer : public std::streambuf {
+protected:
+  std::streamsize xsputn(const char * /*s*/, std::streamsize n) override { return n; }
+  int_type overflow(int_type ch) override { return traits_type::not_eof(ch); }
+};
+
+void readerOn10MB(benchmark::State &state) {
+  std::string text = relationText("rename(R, S(a, b, c))", 10 << 20);
+  for (auto _ : state) {
+    Database db;
+    CharStream in(text);
+    loadFrom(db, in);
+    benchmark::DoNotOptimize(db.tables.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(readerOn10MB)->Unit(benchmark::kMillisecond);
+
+void compareAdjacentRows(benchmark::State &state) {
+  Database db;
+  std::string text = relationText("rename(R, S(a, b, c))", 10 << 20);
+  CharStream in(text);
+  loadFrom(db, in);
+  const Table &r = *db.tables.front();
+  std::size_t rows = 0;
+  for (auto _ : state) {
+    RowCursor a(r);
+    RowCursor b(r);
+    b.advance();
+    int sum = 0;
+    rows = 0;
+    for (; !b.exhausted(); a.advance(), b.advance(), ++rows) {
+      sum += compareRows(a, b);
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * rows));
+}
+BENCHMARK(compareAdjacentRows)->Unit(benchmark::kMillisecond);
+
+void writeResult(benchmark::State &state) {
+  Database db;
+  std::string text = relationText("rename(R, S(a, b, c))", 10 << 20);
+  CharStream in(text);
+  loadFrom(db, in);
+  executeCommands(db);
+  NullBuffer sink;
+  std::ostream out(&sink);
+  for (auto _ : state) {
+    writeResultAfter(2, db, out);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(writeResult)->Unit(benchmark::kMillisecond);
+
+void projectionOrderOfTextAndNumber(benchmark::State &state) {
+  // 10^6 rows of a char column of 10^4 distinct texts and an int column of
+  // 20 values: most rows repeat, in no order.
+  std::mt19937 rng(2);
+  std::uniform_int_distribution<int> letter('a', 'z');
+  std::vector<std::string> pool(10000);
+  for (std::string &text : pool) {
+    text.assign(12, 'a');
+    for (char &c : text) {
+      c = static_cast<char>(letter(rng));
+    }
+  }
+  std::vector<std::string> numbers;
+  for (int year = 1990; year < 2010; ++year) {
+    numbers.push_back(std::to_string(year));
+  }
+  std::uniform_int_distribution<std::size_t> pickText(0, pool.size() - 1);
+  std::uniform_int_distribution<std::size_t> pickNumber(0, numbers.size() - 1);
+  ProjectionInput input;
+  input.widths = {20, 0};
+  input.values.resize(2);
+  for (std::size_t r = 0; r < 1000000; ++r) {
+    input.values[0].emplace_back(pool[pickText(rng)]);
+    input.values[1].emplace_back(numbers[pickNumber(rng)]);
+  }
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(projectionOrder(input).size());
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * 1000000);
+}
+BENCHMARK(projectionOrderOfTextAndNumber)->Unit(benchmark::kMillisecond);
+
+} // namespace
