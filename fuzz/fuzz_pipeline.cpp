@@ -3,6 +3,7 @@
 // every run must keep.
 #include "exec/executor.h"
 #include "exec/product_limit.h"
+#include "exec/rows.h"
 #include "input/char_stream.h"
 #include "input/reader.h"
 #include "output/writer.h"
@@ -33,6 +34,36 @@ void checkRectangular(const std::vector<Table *> &tables) {
   }
 }
 
+// A projection's rows ascend strictly: sorted, repeated rows removed.
+void checkProjections(const Database &db) {
+  for (const CommandNode *n = db.commands->next; n != db.commands; n = n->next) {
+    if (n->kind != kindProject || n->result == nullptr) {
+      continue;
+    }
+    std::vector<const Column *> columns;
+    std::vector<const Cell *> row;
+    for (const Column *c = firstColumn(*n->result); c != nullptr; c = c->next) {
+      columns.push_back(c);
+      row.push_back(c->cells->next);
+    }
+    if (row.empty() || row.front() == nullptr) {
+      continue;
+    }
+    while (row.front()->next != nullptr) {
+      int order = 0;
+      for (std::size_t i = 0; i < columns.size() && order == 0; ++i) {
+        order = compareValues(columns[i]->width, row[i]->value, row[i]->next->value);
+      }
+      if (order >= 0) {
+        std::abort();
+      }
+      for (const Cell *&cell : row) {
+        cell = cell->next;
+      }
+    }
+  }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
@@ -49,6 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     return 0;
   }
   checkRectangular(db.results);
+  checkProjections(db);
   foldLineEnds(text);
   std::ostringstream out;
   writeOutputTo(text, db, out);
