@@ -192,6 +192,9 @@ std::vector<std::size_t> projectionOrder(const ProjectionInput &input) {
       }
       rank[entries[i].row] = dense;
     }
+    if (dense == rows - 1) {
+      break; // every row apart already: later columns cannot reorder them
+    }
     entries = sortedEntries(rank, columnKeys(input.widths[c], input.values[c]));
   }
   std::vector<std::size_t> order;
