@@ -56,10 +56,6 @@ void appendStored(Table &table, Column &column, std::string_view stored) {
   column.cursor = cell;
 }
 
-void startReading(Column &column) { column.cursor = column.cells->next; }
-
-void advance(Column &column) { column.cursor = column.cursor->next; }
-
 Column *firstColumn(const Table &table) { return table.schema->next; }
 
 std::size_t columnCount(const Table &table) {

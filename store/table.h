@@ -54,9 +54,6 @@ void appendValue(Table &table, Column &column, std::string_view text);
 // As appendValue, for a text that already lives in the table's arena.
 void appendStored(Table &table, Column &column, std::string_view stored);
 
-void startReading(Column &column);
-void advance(Column &column);
-
 Column *firstColumn(const Table &table);
 std::size_t columnCount(const Table &table);
 // The number of value cells of the first column; 0 without columns.
