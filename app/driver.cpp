@@ -3,11 +3,10 @@
 // line that says what went wrong and where.
 #include "app/driver.h"
 
-#include "app/pause.h"
 #include "exec/executor.h"
 #include "input/reader.h"
 #include "output/writer.h"
-#include "store/database.h"
+#include "platform/pause.h"
 #include "store/error.h"
 
 #include <new>
@@ -34,24 +33,29 @@ std::string placeOf(const std::string &path, const InputError &e) {
 }
 
 // The stages of one run; false when a stage failed with its own message.
-bool runStages(Database &db, const std::string &input, const std::string &output, std::ostream &out,
-               std::ostream &err) {
+bool runStages(Database &db, Command &command, const std::string &input, const std::string &output,
+               std::ostream &out, std::ostream &err) {
   out << "File (" << input << ") olvasasa...";
-  if (loadInput(db, input, out) != 0) {
+  std::string text;
+  if (!loadInput(db, command, input, text)) {
+    out << std::endl << "A(z) " << input << " file nem letezik." << std::endl << std::endl;
     err << "tabulon: " << input << ": a file nem nyithato meg olvasasra." << std::endl;
     return false;
   }
   out << "\t\t kesz." << std::endl;
   out << "Parancs vegrehajtasa...";
-  executeCommands(db);
+  Evaluation ev{db, command};
+  executeCommands(ev);
   out << "\t\t\t kesz." << std::endl;
   out << "File (" << output << ") irasa...";
-  if (writeOutput(input, output, db, out) != 0) {
+  const CommandNode *root = command.root();
+  const Table *result = root != nullptr ? root->result : nullptr;
+  if (!writeOutput(output, text, result, out)) {
     err << "tabulon: " << output << ": a kimeneti file nem irhato." << std::endl;
     return false;
   }
   out << "\t\t kesz." << std::endl << std::endl;
-  if (rootResult(db) == nullptr) {
+  if (result == nullptr) {
     err << "tabulon: Figyelem: a parancs nem ad eredmeny relaciot." << std::endl;
   }
   return true;
@@ -69,9 +73,10 @@ int runTabulon(int argc, const char *const *argv, std::ostream &out, std::ostrea
   const std::string input = argv[1];
   const std::string output = argv[2];
   Database db;
+  Command command;
   std::string why;
   try {
-    return runStages(db, input, output, out, err) ? 0 : 1;
+    return runStages(db, command, input, output, out, err) ? 0 : 1;
   } catch (const InputError &e) {
     why = "tabulon: " + placeOf(input, e) + ": " + e.what();
   } catch (const std::bad_alloc &) {

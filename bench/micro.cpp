@@ -3,7 +3,6 @@
 #include "exec/executor.h"
 #include "exec/project_order.h"
 #include "exec/rows.h"
-#include "input/char_stream.h"
 #include "input/reader.h"
 #include "output/writer.h"
 #include "store/database.h"
@@ -47,8 +46,8 @@ void readerOn10MB(benchmark::State &state) {
   std::string text = relationText("rename(R, S(a, b, c))", 10 << 20);
   for (auto _ : state) {
     Database db;
-    CharStream in(text);
-    loadFrom(db, in);
+    Command command;
+    loadFrom(db, command, text);
     benchmark::DoNotOptimize(db.tables.data());
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
@@ -57,9 +56,9 @@ BENCHMARK(readerOn10MB)->Unit(benchmark::kMillisecond);
 
 void compareAdjacentRows(benchmark::State &state) {
   Database db;
+  Command command;
   std::string text = relationText("rename(R, S(a, b, c))", 10 << 20);
-  CharStream in(text);
-  loadFrom(db, in);
+  loadFrom(db, command, text);
   const Table &r = *db.tables.front();
   std::size_t rows = 0;
   for (auto _ : state) {
@@ -79,14 +78,15 @@ BENCHMARK(compareAdjacentRows)->Unit(benchmark::kMillisecond);
 
 void writeResult(benchmark::State &state) {
   Database db;
+  Command command;
   std::string text = relationText("rename(R, S(a, b, c))", 10 << 20);
-  CharStream in(text);
-  loadFrom(db, in);
-  executeCommands(db);
+  loadFrom(db, command, text);
+  Evaluation ev{db, command};
+  executeCommands(ev);
   NullBuffer sink;
   std::ostream out(&sink);
   for (auto _ : state) {
-    writeResultAfter(2, db, out);
+    writeOutputTo("\n\n", command.root()->result, out);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
 }

@@ -3,9 +3,10 @@
 // the call stack. The tokenizer can make one node the operand of several
 // (AND(,X) names X twice); such a node is evaluated once and its mask reused,
 // or nested sharing would cost 2^depth evaluations.
-#include "exec/int_value.h"
+#include "exec/condition.h"
+
 #include "exec/rows.h"
-#include "store/database.h"
+#include "exec/wording.h"
 #include "store/error.h"
 
 #include <string>
@@ -16,23 +17,28 @@ namespace {
 
 using Mask = std::vector<bool>;
 
-bool isComparison(int kind) { return kind >= kindEq && kind <= kindGte; }
-
-bool outcome(int kind, int c) {
+bool outcome(NodeKind kind, int c) {
   switch (kind) {
-  case kindEq:
+  case NodeKind::eq:
     return c == 0;
-  case kindNeq:
+  case NodeKind::neq:
     return c != 0;
-  case kindLt:
+  case NodeKind::lt:
     return c < 0;
-  case kindLte:
+  case NodeKind::lte:
     return c <= 0;
-  case kindGt:
+  case NodeKind::gt:
     return c > 0;
   default:
     return c >= 0;
   }
+}
+
+int operandCount(NodeKind kind) {
+  if (kind == NodeKind::andOp || kind == NodeKind::orOp) {
+    return 2;
+  }
+  return kind == NodeKind::notOp ? 1 : 0;
 }
 
 // One side of a comparison: a literal's text, or a column read row by row.
@@ -43,16 +49,15 @@ struct Side {
 
 class ConditionEvaluator {
 public:
-  ConditionEvaluator(Database &db, Table &relation) : db_(db), relation_(relation) {}
+  ConditionEvaluator(const Command &command, const Table &relation) : command_(command), relation_(relation) {}
 
-  void run(int rootId, Mask &out) {
-    countUses(node(rootId));
-    push(node(rootId));
+  Mask run(const CommandNode &root) {
+    countUses(root);
+    push(root);
     while (!frames_.empty()) {
       step();
     }
-    Mask &result = results_.back();
-    out.insert(out.end(), result.begin(), result.end());
+    return std::move(results_.back());
   }
 
 private:
@@ -74,10 +79,9 @@ private:
     while (!todo.empty()) {
       const CommandNode &n = *todo.back();
       todo.pop_back();
-      int operands = n.kind == kindAnd || n.kind == kindOr ? 2 : (n.kind == kindNot ? 1 : 0);
-      for (int position = 1; position <= operands; ++position) {
+      for (int position = 1; position <= operandCount(n.kind); ++position) {
         int id = position == 1 ? n.firstArg : secondArg(n);
-        const CommandNode *found = id > 0 ? db_.findNode(id) : nullptr;
+        const CommandNode *found = id > 0 ? command_.findNode(id) : nullptr;
         if (found != nullptr && ++uses_[found] == 1) {
           todo.push_back(found);
         }
@@ -85,14 +89,11 @@ private:
     }
   }
 
-  const CommandNode &node(int id) { return *db_.findNode(id); }
-
   const CommandNode &operand(const CommandNode &n, int position) {
     int id = position == 1 ? n.firstArg : secondArg(n);
-    const CommandNode *found = id > 0 ? db_.findNode(id) : nullptr;
+    const CommandNode *found = id > 0 ? command_.findNode(id) : nullptr;
     if (found == nullptr) {
-      throw InputError("A(z) " + n.text + " feltetelnek hianyzik " + std::string(position == 1 ? "az 1." : "a 2.") +
-                           " operandusa.",
+      throw InputError("A(z) " + n.text + " feltetelnek hianyzik " + withArticle(position) + " operandusa.",
                        n.line, n.column);
     }
     return *found;
@@ -109,8 +110,8 @@ private:
       }
       return;
     }
-    if (n.kind == kindLiteral || n.kind == kindName) {
-      std::string shown = n.kind == kindLiteral ? "'" + n.text + "'" : n.text;
+    if (n.kind == NodeKind::literal || n.kind == NodeKind::name) {
+      std::string shown = n.kind == NodeKind::literal ? "'" + n.text + "'" : n.text;
       throw InputError("A(z) " + shown + " nem feltetel.", n.line, n.column);
     }
     frames_.push_back({&n, 0});
@@ -119,14 +120,14 @@ private:
   void step() {
     Frame &f = frames_.back();
     const CommandNode &n = *f.node;
-    if (n.kind == kindAnd || n.kind == kindOr) {
+    if (n.kind == NodeKind::andOp || n.kind == NodeKind::orOp) {
       if (f.stage < 2) {
         ++f.stage;
         push(operand(n, f.stage));
         return;
       }
       combine(n);
-    } else if (n.kind == kindNot) {
+    } else if (n.kind == NodeKind::notOp) {
       if (f.stage == 0) {
         f.stage = 1;
         push(operand(n, 1));
@@ -152,12 +153,12 @@ private:
       throw InputError("A(z) " + n.text + " feltetel 2. operandusa nem ad erteket minden sorra.", n.line, n.column);
     }
     for (std::size_t i = 0; i < a.size(); ++i) {
-      a[i] = n.kind == kindAnd ? (a[i] && b[i]) : (a[i] || b[i]);
+      a[i] = n.kind == NodeKind::andOp ? (a[i] && b[i]) : (a[i] || b[i]);
     }
   }
 
   Side side(const CommandNode &n) {
-    if (n.kind == kindLiteral) {
+    if (n.kind == NodeKind::literal) {
       return {n.text, nullptr};
     }
     for (const Column *c = firstColumn(relation_); c != nullptr; c = c->next) {
@@ -196,8 +197,8 @@ private:
     return out;
   }
 
-  Database &db_;
-  Table &relation_;
+  const Command &command_;
+  const Table &relation_;
   std::vector<Frame> frames_;
   std::vector<Mask> results_;
   std::unordered_map<const CommandNode *, int> uses_;
@@ -206,10 +207,6 @@ private:
 
 } // namespace
 
-int Database::evaluateCondition(Table &relation, int nodeId, std::vector<bool> &out) {
-  if (findNode(nodeId) == nullptr) {
-    throw InputError("A feltetel hianyzik.");
-  }
-  ConditionEvaluator(*this, relation).run(nodeId, out);
-  return 0;
+std::vector<bool> evaluateCondition(const Command &command, const Table &relation, const CommandNode &root) {
+  return ConditionEvaluator(command, relation).run(root);
 }

@@ -3,34 +3,33 @@
 
 #include "exec/operators.h"
 
-int executeCommands(Database &db) {
-  CommandNode *head = db.commands;
+void executeCommands(Evaluation &ev) {
+  CommandNode *head = ev.command.head();
   if (head->prev == nullptr) {
-    return 0;
+    return;
   }
   for (CommandNode *node = head->prev; node != head; node = node->prev) {
     switch (node->kind) {
-    case kindUnion:
-      evaluateUnion(db, *node);
+    case NodeKind::unionOp:
+      evaluateUnion(ev, *node);
       break;
-    case kindMinus:
-      evaluateMinus(db, *node);
+    case NodeKind::minusOp:
+      evaluateMinus(ev, *node);
       break;
-    case kindProduct:
-      evaluateProduct(db, *node);
+    case NodeKind::productOp:
+      evaluateProduct(ev, *node);
       break;
-    case kindProject:
-      evaluateProject(db, *node);
+    case NodeKind::projectOp:
+      evaluateProject(ev, *node);
       break;
-    case kindRename:
-      evaluateRename(db, *node);
+    case NodeKind::renameOp:
+      evaluateRename(ev, *node);
       break;
-    case kindSelect:
-      evaluateSelect(db, *node);
+    case NodeKind::selectOp:
+      evaluateSelect(ev, *node);
       break;
     default:
       break; // conditions, literals and names are evaluated by their users
     }
   }
-  return 0;
 }

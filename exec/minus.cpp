@@ -1,14 +1,9 @@
 // minus(L, R): one merge pass; L's rows that R does not hold, in L's order.
-#include "exec/merge.h"
 #include "exec/operators.h"
 #include "exec/rows.h"
 
-void evaluateMinus(Database &db, CommandNode &node) {
-  Table &result = createTempTable(db, node);
-  Table &l = resolveOperand(db, node, 1);
-  Table &r = resolveOperand(db, node, 2);
-  requireSameColumnCount(node, l, r);
-  copyColumns(result, l);
+void evaluateMinus(Evaluation &ev, CommandNode &node) {
+  auto [result, l, r] = openMerge(ev, node);
   if (firstColumn(l) == nullptr) {
     return;
   }

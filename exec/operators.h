@@ -1,11 +1,11 @@
 // The six relational operators; each evaluates one node into node.result.
 #pragma once
 
-#include "store/database.h"
+#include "exec/evaluation.h"
 
-void evaluateUnion(Database &db, CommandNode &node);
-void evaluateMinus(Database &db, CommandNode &node);
-void evaluateProduct(Database &db, CommandNode &node);
-void evaluateProject(Database &db, CommandNode &node);
-void evaluateRename(Database &db, CommandNode &node);
-void evaluateSelect(Database &db, CommandNode &node);
+void evaluateUnion(Evaluation &ev, CommandNode &node);
+void evaluateMinus(Evaluation &ev, CommandNode &node);
+void evaluateProduct(Evaluation &ev, CommandNode &node);
+void evaluateProject(Evaluation &ev, CommandNode &node);
+void evaluateRename(Evaluation &ev, CommandNode &node);
+void evaluateSelect(Evaluation &ev, CommandNode &node);

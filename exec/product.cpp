@@ -4,15 +4,12 @@
 #include "exec/operators.h"
 #include "exec/product_limit.h"
 #include "exec/rows.h"
+#include "platform/memory.h"
 #include "store/error.h"
 
 #include <algorithm>
 #include <string>
 #include <vector>
-
-#if !defined(_WIN32)
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -20,14 +17,8 @@ namespace {
 // result is written; refusing early beats being killed by the system.
 double defaultLimit() {
   double limit = 16.0 * 1024 * 1024 * 1024;
-#if defined(_SC_PHYS_PAGES) && defined(_SC_PAGESIZE)
-  long pages = sysconf(_SC_PHYS_PAGES);
-  long pageSize = sysconf(_SC_PAGESIZE);
-  if (pages > 0 && pageSize > 0) {
-    limit = std::min(limit, static_cast<double>(pages) * static_cast<double>(pageSize));
-  }
-#endif
-  return limit;
+  double physical = physicalMemoryBytes();
+  return physical > 0 ? std::min(limit, physical) : limit;
 }
 
 double memoryLimit = defaultLimit();
@@ -54,15 +45,15 @@ Operand describe(const Table &table) {
 
 // Products add up: each of product(product(R, R), product(R, R))'s inner
 // products may fit while both together do not.
-void refuseIfTooLarge(Database &db, const CommandNode &node, const Operand &a, const Operand &b) {
+void refuseIfTooLarge(Evaluation &ev, const CommandNode &node, const Operand &a, const Operand &b) {
   double rows = static_cast<double>(a.rows) * static_cast<double>(b.rows);
   double cells = rows * static_cast<double>(a.columns.size() + b.columns.size());
   double estimate = cells * static_cast<double>(sizeof(Cell)) + a.valueBytes + b.valueBytes;
-  if (db.productBytes + estimate > memoryLimit) {
+  if (ev.productBytes + estimate > memoryLimit) {
     throw InputError("A(z) " + node.text + " eredmenye tul nagy: " + std::to_string(a.rows * b.rows) + " sor.",
                      node.line, node.column);
   }
-  db.productBytes += estimate;
+  ev.productBytes += estimate;
 }
 
 } // namespace
@@ -71,13 +62,13 @@ double productMemoryLimit() { return memoryLimit; }
 
 void setProductMemoryLimit(double bytes) { memoryLimit = bytes; }
 
-void evaluateProduct(Database &db, CommandNode &node) {
-  Table &result = createTempTable(db, node);
-  Table &a = resolveOperand(db, node, 1);
-  Table &b = resolveOperand(db, node, 2);
+void evaluateProduct(Evaluation &ev, CommandNode &node) {
+  Table &result = createTempTable(ev, node);
+  Table &a = resolveOperand(ev, node, 1);
+  Table &b = resolveOperand(ev, node, 2);
   Operand da = describe(a);
   Operand db2 = describe(b);
-  refuseIfTooLarge(db, node, da, db2);
+  refuseIfTooLarge(ev, node, da, db2);
   copyColumns(result, a);
   copyColumns(result, b);
   std::vector<Column *> targets = appendTargets(result);

@@ -7,13 +7,13 @@
 
 #include <vector>
 
-void evaluateProject(Database &db, CommandNode &node) {
-  Table &result = createTempTable(db, node);
-  Table &r = resolveOperand(db, node, 1);
+void evaluateProject(Evaluation &ev, CommandNode &node) {
+  Table &result = createTempTable(ev, node);
+  Table &r = resolveOperand(ev, node, 1);
   std::vector<const Column *> sources;
   int position = 2;
-  for (const ArgLink *link = node.moreArgs; link != nullptr; link = link->next, ++position) {
-    const CommandNode &name = operandNode(db, node, link->id, position);
+  for (const ArgLink &link : node.moreArgs) {
+    const CommandNode &name = operandNode(ev, node, link.id, position++);
     for (const Column *c = firstColumn(r); c != nullptr; c = c->next) {
       if (c->name == name.text) {
         sources.push_back(c);
@@ -25,7 +25,6 @@ void evaluateProject(Database &db, CommandNode &node) {
   Column *last = result.schema;
   for (const Column *c : sources) {
     last = linkColumn(last, createColumn(result, c->name, c->width));
-    last->cursor = nullptr;
     input.widths.push_back(c->width);
     std::vector<std::string_view> values;
     for (const Cell *cell = c->cells->next; cell != nullptr; cell = cell->next) {

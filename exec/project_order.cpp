@@ -7,7 +7,7 @@
 // makes the order stable and puts the first of equal rows first.
 #include "exec/project_order.h"
 
-#include "exec/int_value.h"
+#include "store/int_value.h"
 
 #include <algorithm>
 #include <array>

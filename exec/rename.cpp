@@ -4,30 +4,30 @@
 #include "exec/rows.h"
 #include "store/error.h"
 
-void evaluateRename(Database &db, CommandNode &node) {
-  Table &r = resolveOperand(db, node, 1);
+void evaluateRename(Evaluation &ev, CommandNode &node) {
+  Table &r = resolveOperand(ev, node, 1);
   node.result = &r;
-  CommandNode &target = operandNode(db, node, secondArg(node), 2);
-  if (target.kind != kindOtherWord && target.kind != kindName) {
+  CommandNode &target = operandNode(ev, node, secondArg(node), 2);
+  if (target.kind != NodeKind::otherWord && target.kind != NodeKind::name) {
     throw InputError("A(z) " + node.text + " operator 2. operandusa nem uj nev.", target.line, target.column);
   }
-  db.renameTable(r, target.text);
-  if (target.kind == kindName) {
+  ev.db.renameTable(r, target.text);
+  if (target.kind == NodeKind::name) {
     return; // no column list: the relation's name alone changes
   }
   // The new column names: the target's first operand, then its moreArgs.
   int id = target.firstArg;
-  const ArgLink *rest = target.moreArgs;
+  auto rest = target.moreArgs.begin();
   for (Column *c = firstColumn(r); c != nullptr; c = c->next) {
-    const CommandNode *name = db.findNode(id);
-    if (name == nullptr || name == db.commands) {
+    const CommandNode *name = ev.command.findNode(id);
+    if (name == nullptr || name == ev.command.head()) {
       break;
     }
     c->name = name->text;
-    if (rest == nullptr) {
+    if (rest == target.moreArgs.end()) {
       break;
     }
     id = rest->id;
-    rest = rest->next;
+    ++rest;
   }
 }

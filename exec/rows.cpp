@@ -2,22 +2,11 @@
 // every operator shares.
 #include "exec/rows.h"
 
-#include "exec/int_value.h"
+#include "exec/wording.h"
 #include "store/error.h"
+#include "store/int_value.h"
 
 #include <string>
-
-namespace {
-
-// The Hungarian article before a number: "az" where the number's name starts
-// with a vowel (1, 5, 1000, 5000 ...), "a" otherwise.
-std::string withArticle(int n) {
-  std::string digits = std::to_string(n);
-  bool vowel = digits[0] == '5' || (digits[0] == '1' && digits.size() % 3 == 1);
-  return (vowel ? "az " : "a ") + digits + ".";
-}
-
-} // namespace
 
 int compareValues(std::int32_t width, std::string_view a, std::string_view b) {
   if (width == 0) {
@@ -57,7 +46,6 @@ int compareRows(const RowCursor &a, const RowCursor &b) {
 std::vector<Column *> appendTargets(Table &result) {
   std::vector<Column *> targets;
   for (Column *c = firstColumn(result); c != nullptr; c = c->next) {
-    c->cursor = c->cells;
     targets.push_back(c);
   }
   return targets;
@@ -69,10 +57,10 @@ void appendRow(Table &result, const std::vector<Column *> &targets, const RowCur
   }
 }
 
-Table &createTempTable(Database &db, CommandNode &node) {
-  Table *table = db.adoptResult(createTable("__!!temp"));
-  node.result = table;
-  return *table;
+Table &createTempTable(Evaluation &ev, CommandNode &node) {
+  Table &table = ev.db.adoptResult(std::make_unique<Table>("__!!temp"));
+  node.result = &table;
+  return table;
 }
 
 void copyColumns(Table &result, const Table &source) {
@@ -82,12 +70,11 @@ void copyColumns(Table &result, const Table &source) {
   }
   for (const Column *c = firstColumn(source); c != nullptr; c = c->next) {
     last = linkColumn(last, createColumn(result, c->name, c->width));
-    last->cursor = nullptr;
   }
 }
 
-CommandNode &operandNode(Database &db, const CommandNode &op, int id, int position) {
-  CommandNode *node = id > 0 ? db.findNode(id) : nullptr;
+CommandNode &operandNode(Evaluation &ev, const CommandNode &op, int id, int position) {
+  CommandNode *node = id > 0 ? ev.command.findNode(id) : nullptr;
   if (node == nullptr) {
     throw InputError("A(z) " + op.text + " operatornak hianyzik " + withArticle(position) + " operandusa.", op.line,
                      op.column);
@@ -95,24 +82,40 @@ CommandNode &operandNode(Database &db, const CommandNode &op, int id, int positi
   return *node;
 }
 
-Table &resolveOperand(Database &db, const CommandNode &op, int position) {
+Table &resolveOperand(Evaluation &ev, const CommandNode &op, int position) {
   int id = position == 1 ? op.firstArg : secondArg(op);
-  CommandNode &node = operandNode(db, op, id, position);
-  if (node.kind == kindName) {
-    node.result = db.findTable(node.text);
+  CommandNode &node = operandNode(ev, op, id, position);
+  if (node.kind == NodeKind::name) {
+    node.result = ev.db.findTable(node.text);
     if (node.result == nullptr) {
       throw InputError("A(z) " + node.text + " relacio nem letezik.", node.line, node.column);
     }
     return *node.result;
   }
-  if (node.kind < kindUnion || node.kind > kindSelect) {
+  if (!isRelational(node.kind)) {
     throw InputError("A(z) " + op.text + " operator " + std::to_string(position) + ". operandusa nem relacio.",
                      node.line, node.column);
   }
+  // An operand node shared by two operators can stand after one of them.
   if (node.result == nullptr) {
     throw InputError("A(z) " + op.text + " operator " + std::to_string(position) +
                          ". operandusa nem ertekelheto ki elotte.",
                      node.line, node.column);
   }
   return *node.result;
+}
+
+MergeOperands openMerge(Evaluation &ev, CommandNode &node) {
+  Table &result = createTempTable(ev, node);
+  Table &a = resolveOperand(ev, node, 1);
+  Table &b = resolveOperand(ev, node, 2);
+  std::size_t na = columnCount(a);
+  std::size_t nb = columnCount(b);
+  if (na != nb) {
+    throw InputError("A(z) " + node.text + " operandusainak oszlopszama elter: " + std::to_string(na) + " es " +
+                         std::to_string(nb) + ".",
+                     node.line, node.column);
+  }
+  copyColumns(result, a);
+  return {result, a, b};
 }

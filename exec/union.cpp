@@ -1,14 +1,9 @@
 // union(A, B): one merge pass over both operands; on equal rows A's row wins.
-#include "exec/merge.h"
 #include "exec/operators.h"
 #include "exec/rows.h"
 
-void evaluateUnion(Database &db, CommandNode &node) {
-  Table &result = createTempTable(db, node);
-  Table &a = resolveOperand(db, node, 1);
-  Table &b = resolveOperand(db, node, 2);
-  requireSameColumnCount(node, a, b);
-  copyColumns(result, a);
+void evaluateUnion(Evaluation &ev, CommandNode &node) {
+  auto [result, a, b] = openMerge(ev, node);
   if (firstColumn(a) == nullptr) {
     return;
   }

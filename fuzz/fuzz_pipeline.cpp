@@ -4,7 +4,7 @@
 #include "exec/executor.h"
 #include "exec/product_limit.h"
 #include "exec/rows.h"
-#include "input/char_stream.h"
+#include "input/line_ends.h"
 #include "input/reader.h"
 #include "output/writer.h"
 #include "store/database.h"
@@ -19,8 +19,8 @@
 namespace {
 
 // Every relation, read or built by an operator, has columns of one length.
-void checkRectangular(const std::vector<Table *> &tables) {
-  for (const Table *t : tables) {
+void checkRectangular(const std::vector<std::unique_ptr<Table>> &tables) {
+  for (const auto &t : tables) {
     std::size_t rows = rowCount(*t);
     for (const Column *c = firstColumn(*t); c != nullptr; c = c->next) {
       std::size_t n = 0;
@@ -35,9 +35,10 @@ void checkRectangular(const std::vector<Table *> &tables) {
 }
 
 // A projection's rows ascend strictly: sorted, repeated rows removed.
-void checkProjections(const Database &db) {
-  for (const CommandNode *n = db.commands->next; n != db.commands; n = n->next) {
-    if (n->kind != kindProject || n->result == nullptr) {
+void checkProjections(const Command &command) {
+  for (const CommandNode &n0 : command.nodes) {
+    const CommandNode *n = &n0;
+    if (n->kind != NodeKind::projectOp || n->result == nullptr) {
       continue;
     }
     std::vector<const Column *> columns;
@@ -70,20 +71,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   // Keep products within the fuzzer's memory limit.
   setProductMemoryLimit(256.0 * 1024 * 1024);
   std::string text(reinterpret_cast<const char *>(data), size);
+  foldLineEnds(text);
   Database db;
+  Command command;
   try {
-    CharStream in(text);
-    loadFrom(db, in);
+    loadFrom(db, command, text);
     checkRectangular(db.tables);
-    executeCommands(db);
+    Evaluation ev{db, command};
+    executeCommands(ev);
   } catch (const InputError &) {
     return 0;
   }
   checkRectangular(db.results);
-  checkProjections(db);
-  foldLineEnds(text);
+  checkProjections(command);
   std::ostringstream out;
-  writeOutputTo(text, db, out);
+  const CommandNode *root = command.root();
+  writeOutputTo(text, root != nullptr ? root->result : nullptr, out);
   if (out.str().compare(0, text.size(), text) != 0) {
     std::abort(); // the copy must come through unchanged
   }

@@ -7,18 +7,20 @@
 
 namespace {
 
-bool isBinaryRelational(int kind) { return kind == kindUnion || kind == kindMinus || kind == kindProduct; }
+bool isBinaryRelational(NodeKind kind) {
+  return kind == NodeKind::unionOp || kind == NodeKind::minusOp || kind == NodeKind::productOp;
+}
 
 } // namespace
 
-int orderCommands(Database &db) {
+void orderCommands(Command &command) {
   std::deque<std::pair<CommandNode *, CommandNode *>> moves;
-  for (CommandNode *p = db.commands->next; p != nullptr && p->kind != kindHead; p = p->next) {
-    if (!isBinaryRelational(p->kind) || p->moreArgs == nullptr) {
+  for (CommandNode *p = command.head()->next; p != nullptr && p->kind != NodeKind::head; p = p->next) {
+    if (!isBinaryRelational(p->kind) || p->moreArgs.empty()) {
       continue;
     }
-    CommandNode *a = db.findNode(p->firstArg);
-    CommandNode *b = db.findNode(p->moreArgs->id);
+    CommandNode *a = command.findNode(p->firstArg);
+    CommandNode *b = command.findNode(secondArg(*p));
     // Operands that cannot be found, or one node named twice, are passed over:
     // moving a node before itself would break the ring.
     if (a == nullptr || b == nullptr || a == b) {
@@ -36,5 +38,4 @@ int orderCommands(Database &db) {
     a->prev->next = b;
     a->prev = b;
   }
-  return 0;
 }

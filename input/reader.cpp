@@ -3,13 +3,12 @@
 // rejected rather than stored ragged.
 #include "input/reader.h"
 
-#include "app/native_path.h"
-#include "exec/int_value.h"
+#include "input/line_ends.h"
 #include "input/tokenizer.h"
+#include "platform/files.h"
 #include "store/error.h"
+#include "store/int_value.h"
 
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -135,20 +134,20 @@ std::int32_t widthOfType(std::string_view type) {
   return toInt32(type);
 }
 
-Table *readTable(const std::string &name, CharStream &in) {
-  std::unique_ptr<Table> table(createTable(name));
+std::unique_ptr<Table> readTable(const std::string &name, CharStream &in) {
+  auto table = std::make_unique<Table>(name);
   int ch = in.get();
   if (ch == ')') {
-    return table.release();
+    return table;
   }
   ch = readHeader(*table, in, ch);
   if (ch != '\n') {
     readRows(*table, in, ch);
   }
-  return table.release();
+  return table;
 }
 
-int readTables(CharStream &in, Database &db) {
+void readTables(CharStream &in, Database &db) {
   int ch = in.get();
   while (!in.atEnd()) {
     std::string name;
@@ -164,35 +163,27 @@ int readTables(CharStream &in, Database &db) {
     if (name.empty() && in.atEnd()) {
       break;
     }
-    std::unique_ptr<Table> table(readTable(name, in));
+    std::unique_ptr<Table> table = readTable(name, in);
     if (!name.empty()) {
-      // Ownership passes only once push_back has succeeded.
-      db.tables.push_back(table.get());
-      (void)table.release();
+      db.tables.push_back(std::move(table));
     }
     if (!in.atEnd()) {
       ch = in.get();
     }
   }
-  return 0;
 }
 
-void loadFrom(Database &db, CharStream &in) {
-  parseCommand(db, in);
+void loadFrom(Database &db, Command &command, std::string_view text) {
+  CharStream in(text);
+  parseCommand(command, in);
   readTables(in, db);
 }
 
-int loadInput(Database &db, const std::string &path, std::ostream &out) {
-  std::error_code ignored;
-  std::ifstream file;
-  if (!std::filesystem::is_directory(nativePath(path), ignored)) {
-    file.open(nativePath(path), std::ios::binary);
+bool loadInput(Database &db, Command &command, const std::string &path, std::string &text) {
+  if (!readWholeFile(path, text)) {
+    return false;
   }
-  if (!file.is_open()) {
-    out << std::endl << "A(z) " << path << " file nem letezik." << std::endl << std::endl;
-    return 1;
-  }
-  auto in = std::make_unique<CharStream>(*file.rdbuf());
-  loadFrom(db, *in);
-  return 0;
+  foldLineEnds(text);
+  loadFrom(db, command, text);
+  return true;
 }

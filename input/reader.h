@@ -1,25 +1,27 @@
-// Loading the input file: the command line, then every relation definition.
+// Loading the input: the file's bytes, read once, then the command line and
+// every relation definition.
 #pragma once
 
 #include "input/char_stream.h"
+#include "input/command.h"
 #include "store/database.h"
 
-#include <iosfwd>
+#include <memory>
 #include <string>
+#include <string_view>
 
-// Loads the file at path. Returns 1, after printing its message on out, when
-// the file cannot be opened; 0 when it was read.
-int loadInput(Database &db, const std::string &path, std::ostream &out);
+// Reads the file at path into text (line ends folded) and loads the command
+// and the relations from it. False when the file cannot be read.
+bool loadInput(Database &db, Command &command, const std::string &path, std::string &text);
 
-// Loads from an already opened source; the file-independent core of loadInput.
-void loadFrom(Database &db, CharStream &in);
+// The file-independent core of loadInput, over text with folded line ends.
+void loadFrom(Database &db, Command &command, std::string_view text);
 
 // Reads every relation from the current position to the end of the input.
-int readTables(CharStream &in, Database &db);
+void readTables(CharStream &in, Database &db);
 
 // Reads one relation, starting just after the '(' of its header line.
-// The returned relation is owned by the caller.
-Table *readTable(const std::string &name, CharStream &in);
+std::unique_ptr<Table> readTable(const std::string &name, CharStream &in);
 
 // The width of a column from its type text: 0 for int, n for char(n).
 std::int32_t widthOfType(std::string_view type);

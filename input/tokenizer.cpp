@@ -14,39 +14,31 @@ namespace {
 
 struct Keyword {
   std::string_view word;
-  int kind;
+  NodeKind kind;
 };
 
 constexpr std::array<Keyword, 15> keywords{{
-    {"union", kindUnion},
-    {"minus", kindMinus},
-    {"product", kindProduct},
-    {"project", kindProject},
-    {"rename", kindRename},
-    {"select", kindSelect},
-    {"EQ", kindEq},
-    {"NEQ", kindNeq},
-    {"LT", kindLt},
-    {"LTE", kindLte},
-    {"GT", kindGt},
-    {"GTE", kindGte},
-    {"AND", kindAnd},
-    {"OR", kindOr},
-    {"NOT", kindNot},
+    {"union", NodeKind::unionOp},
+    {"minus", NodeKind::minusOp},
+    {"product", NodeKind::productOp},
+    {"project", NodeKind::projectOp},
+    {"rename", NodeKind::renameOp},
+    {"select", NodeKind::selectOp},
+    {"EQ", NodeKind::eq},
+    {"NEQ", NodeKind::neq},
+    {"LT", NodeKind::lt},
+    {"LTE", NodeKind::lte},
+    {"GT", NodeKind::gt},
+    {"GTE", NodeKind::gte},
+    {"AND", NodeKind::andOp},
+    {"OR", NodeKind::orOp},
+    {"NOT", NodeKind::notOp},
 }};
-
-// An operator that may still receive ',' operands, with the tail of its
-// moreArgs list so that appending stays O(1).
-struct OpenOperator {
-  CommandNode *node;
-  ArgLink *tail;
-};
 
 class Tokenizer {
 public:
-  Tokenizer(Database &db, CharStream &in) : db_(db), in_(in), last_(db.commands) {
-    db_.nodeIndex.assign(1, db.commands);
-    open_.push_back({db.commands, nullptr});
+  Tokenizer(Command &command, CharStream &in) : command_(command), in_(in), last_(command.head()) {
+    open_.push_back(command.head());
   }
 
   void run() {
@@ -59,15 +51,15 @@ public:
       case '\t':
         break;
       case '(':
-        open_.push_back({createNode(kindOfWord(word_), ch), nullptr});
+        open_.push_back(createNode(kindOfWord(word_), ch));
         break;
       case ')':
       case ',':
         if (!word_.empty()) {
-          createNode(kindName, ch);
+          createNode(NodeKind::name, ch);
         }
         if (ch == ',') {
-          addArgLink();
+          open_.back()->moreArgs.push_back({nextId_});
         } else if (open_.size() > 1) {
           open_.pop_back();
         }
@@ -77,8 +69,8 @@ public:
         break;
       }
     }
-    last_->next = db_.commands;
-    db_.commands->prev = last_;
+    last_->next = command_.head();
+    command_.head()->prev = last_;
   }
 
 private:
@@ -102,15 +94,15 @@ private:
     for (int ch = in_.get(); ch != CharStream::end && ch != '\''; ch = in_.get()) {
       word_.push_back(static_cast<char>(ch));
     }
-    createNode(kindLiteral, '\'');
+    createNode(NodeKind::literal, '\'');
   }
 
-  CommandNode *createNode(int kind, int endedBy) {
+  CommandNode *createNode(NodeKind kind, int endedBy) {
     if (nextId_ == INT_MAX) {
       throw InputError("A parancs tul sok elemet tartalmaz.", in_.line(), in_.column());
     }
     markWordStart();
-    auto *node = new CommandNode{};
+    CommandNode *node = &command_.nodes.emplace_back();
     node->id = nextId_++;
     node->firstArg = endedBy == '(' ? node->id + 1 : 0;
     node->kind = kind;
@@ -122,25 +114,13 @@ private:
     last_ = node;
     word_.clear();
     started_ = false;
-    db_.nodeIndex.push_back(node);
     return node;
   }
 
-  void addArgLink() {
-    OpenOperator &current = open_.back();
-    auto *link = new ArgLink{nextId_, nullptr};
-    if (current.tail == nullptr) {
-      current.node->moreArgs = link;
-    } else {
-      current.tail->next = link;
-    }
-    current.tail = link;
-  }
-
-  Database &db_;
+  Command &command_;
   CharStream &in_;
   CommandNode *last_;
-  std::vector<OpenOperator> open_;
+  std::vector<CommandNode *> open_; // operators that may still receive ',' operands
   std::string word_;
   long long wordLine_ = 0;
   long long wordColumn_ = 0;
@@ -150,16 +130,16 @@ private:
 
 } // namespace
 
-int kindOfWord(std::string_view word) {
+NodeKind kindOfWord(std::string_view word) {
   for (const Keyword &k : keywords) {
     if (k.word == word) {
       return k.kind;
     }
   }
-  return kindOtherWord;
+  return NodeKind::otherWord;
 }
 
-int parseCommand(Database &db, CharStream &in) {
-  Tokenizer(db, in).run();
-  return orderCommands(db);
+void parseCommand(Command &command, CharStream &in) {
+  Tokenizer(command, in).run();
+  orderCommands(command);
 }

@@ -2,19 +2,19 @@
 #pragma once
 
 #include "input/char_stream.h"
-#include "store/database.h"
+#include "input/command.h"
 
 #include <string_view>
 
 // Consumes the first line (to its newline outside a literal, or the end of
 // the input), links one node per token behind the head, closes the ring and
 // runs orderCommands.
-int parseCommand(Database &db, CharStream &in);
+void parseCommand(Command &command, CharStream &in);
 
 // Moves the second operand of every union, minus or product whose two
 // operands are both such operators directly before its first operand, so that
 // the backward walk of the executor meets them in order.
-int orderCommands(Database &db);
+void orderCommands(Command &command);
 
-// The kind of a word ended by '(': a keyword's code, else kindOtherWord.
-int kindOfWord(std::string_view word);
+// The kind of a word ended by '(': a keyword's kind, else NodeKind::otherWord.
+NodeKind kindOfWord(std::string_view word);

@@ -1,35 +1,20 @@
-// Creation and destruction of relations, columns and cells.
+// Creation of relations, columns and cells.
 #include "store/table.h"
 
 #include <cstring>
 #include <new>
 #include <utility>
 
-Table::Table(std::string tableName) : name(std::move(tableName)), schema(createSchemaHead()) {}
-
-Table::~Table() {
-  Column *column = schema;
-  while (column != nullptr) {
-    Column *next = column->next;
-    delete column;
-    column = next;
-  }
-}
-
-Table *createTable(std::string name) { return new Table(std::move(name)); }
-
-void destroyTable(Table *table) { delete table; }
-
-Column *createSchemaHead() { return new Column{}; }
+Table::Table(std::string tableName) : name(std::move(tableName)) { schema = &columnStore.emplace_back(); }
 
 Column *createColumn(Table &table, std::string name, std::int32_t width) {
   auto *head = new (table.arena.allocate(sizeof(Cell), alignof(Cell))) Cell{};
-  auto *column = new Column{};
-  column->name = std::move(name);
-  column->width = width;
-  column->cells = head;
-  column->cursor = head;
-  return column;
+  Column &column = table.columnStore.emplace_back();
+  column.name = std::move(name);
+  column.width = width;
+  column.cells = head;
+  column.cursor = head;
+  return &column;
 }
 
 Column *linkColumn(Column *last, Column *column) {
@@ -45,13 +30,13 @@ void appendValue(Table &table, Column &column, std::string_view text) {
   if (!text.empty()) {
     std::memcpy(bytes, text.data(), text.size());
   }
-  auto *cell = new (block) Cell{{bytes, text.size()}, nullptr, column.cursor};
+  auto *cell = new (block) Cell{{bytes, text.size()}, nullptr};
   column.cursor->next = cell;
   column.cursor = cell;
 }
 
 void appendStored(Table &table, Column &column, std::string_view stored) {
-  auto *cell = new (table.arena.allocate(sizeof(Cell), alignof(Cell))) Cell{stored, nullptr, column.cursor};
+  auto *cell = new (table.arena.allocate(sizeof(Cell), alignof(Cell))) Cell{stored, nullptr};
   column.cursor->next = cell;
   column.cursor = cell;
 }

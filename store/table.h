@@ -6,6 +6,7 @@
 #include "store/arena.h"
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 
@@ -13,7 +14,6 @@
 struct Cell {
   std::string_view value;
   Cell *next = nullptr;
-  Cell *prev = nullptr;
 };
 
 // One attribute. width is 0 for int, n for char(n), -1 in the schema head.
@@ -22,28 +22,24 @@ struct Column {
   std::int32_t width = -1;
   Cell *cells = nullptr;
   Column *next = nullptr;
-  Cell *cursor = nullptr;
-  Cell *lookahead = nullptr;
+  Cell *cursor = nullptr; // the last cell, where appending continues
 };
 
-// A relation. Owns its columns (heap) and its cells and value texts (arena).
+// A relation. Its columns live in columnStore (the chain links them in schema
+// order); its cells and value texts live in the arena.
 struct Table {
   std::string name;
   Column *schema = nullptr;
   Arena arena;
+  std::deque<Column> columnStore;
 
   explicit Table(std::string tableName);
-  ~Table();
   Table(const Table &) = delete;
   Table &operator=(const Table &) = delete;
 };
 
-Table *createTable(std::string name);
-void destroyTable(Table *table);
-
-Column *createSchemaHead();
-// A real column with its head cell; cursor rests on the head cell, ready for
-// appending.
+// A real column with its head cell, owned by table but not yet linked; its
+// cursor rests on the head cell, ready for appending.
 Column *createColumn(Table &table, std::string name, std::int32_t width);
 // Links column after last and returns it, the new last column.
 Column *linkColumn(Column *last, Column *column);

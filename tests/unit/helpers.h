@@ -1,7 +1,7 @@
-// Test helpers: load a whole input text into a Database.
+// Test helpers: load a whole input text into a Database and its Command.
 #pragma once
 
-#include "input/char_stream.h"
+#include "exec/evaluation.h"
 #include "input/reader.h"
 #include "store/database.h"
 
@@ -9,10 +9,16 @@
 #include <string_view>
 #include <vector>
 
-inline void loadText(Database &db, std::string_view text) {
-  CharStream in(text);
-  loadFrom(db, in);
-}
+// What one run holds: the relations, the command, and its evaluation state.
+struct Loaded {
+  Database db;
+  Command command;
+  Evaluation ev{db, command};
+
+  [[nodiscard]] Table *rootResult() const { return command.root()->result; }
+};
+
+inline void loadText(Loaded &run, std::string_view text) { loadFrom(run.db, run.command, text); }
 
 // The values of one column, in row order.
 inline std::vector<std::string> columnValues(const Column &column) {

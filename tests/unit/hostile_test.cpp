@@ -13,10 +13,10 @@ namespace {
 
 // The rows that select keeps, as the values of the result's first column.
 std::vector<std::string> selected(const std::string &condition) {
-  Database db;
+  Loaded db;
   loadText(db, "select(R, " + condition + ")\nR(a int)\n1\n2\n3\n4\n");
-  executeCommands(db);
-  return columnValues(*firstColumn(*db.commands->next->result));
+  executeCommands(db.ev);
+  return columnValues(*firstColumn(*db.rootResult()));
 }
 
 using Rows = std::vector<std::string>;
@@ -63,33 +63,33 @@ TEST_F(ProductBudget, ProductsTogetherBeyondTheBudgetAreRefusedBeforeBuilding) {
   // Room for one product(R, R) of 100 rows and 2 columns, not for two.
   double one = 100 * 2 * static_cast<double>(sizeof(Cell)) + 20;
   setProductMemoryLimit(1.5 * one);
-  Database single;
+  Loaded single;
   loadText(single, "product(R, R)\n" + tenRows());
-  EXPECT_NO_THROW(executeCommands(single));
-  EXPECT_EQ(rowCount(*single.commands->next->result), 100U);
+  EXPECT_NO_THROW(executeCommands(single.ev));
+  EXPECT_EQ(rowCount(*single.rootResult()), 100U);
 
-  Database two;
+  Loaded two;
   loadText(two, "union(product(R, R), product(R, R))\n" + tenRows());
   try {
-    executeCommands(two);
+    executeCommands(two.ev);
     FAIL() << "the second product was built";
   } catch (const InputError &e) {
     EXPECT_STREQ(e.what(), "A(z) product eredmenye tul nagy: 100 sor.");
     EXPECT_EQ(e.column(), 22);
   }
   // The refused product's result got neither columns nor cells.
-  EXPECT_EQ(firstColumn(*two.results.back()), nullptr);
+  EXPECT_EQ(firstColumn(*two.db.results.back()), nullptr);
 }
 
 TEST_F(ProductBudget, RowCountBeyondAnyMemoryIsNamedInFull) {
-  Database db;
+  Loaded db;
   std::string text = "product(product(R, R), product(R, R))\nR(a int)\n";
   for (int i = 0; i < 1000; ++i) {
     text += std::to_string(i) + "\n";
   }
   loadText(db, text);
   try {
-    executeCommands(db);
+    executeCommands(db.ev);
     FAIL() << "a product of 10^12 rows was attempted";
   } catch (const InputError &e) {
     EXPECT_STREQ(e.what(), "A(z) product eredmenye tul nagy: 1000000000000 sor.");

@@ -1,5 +1,5 @@
 // Integer conversion without locale, errno or exceptions.
-#include "exec/int_value.h"
+#include "store/int_value.h"
 
 #include <limits>
 

@@ -1,7 +1,7 @@
 // Platform layer for the pause after a failure. It pauses only when a person
 // can answer: with input redirected, a pause would block a script, eat its
 // input or put a prompt into its captured output.
-#include "app/pause.h"
+#include "platform/pause.h"
 
 #include <cstdio>
 #include <cstdlib>

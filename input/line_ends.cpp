@@ -1,0 +1,21 @@
+// CR LF folding of the input text, done once after reading.
+#include "input/line_ends.h"
+
+#include <cstring>
+
+void foldLineEnds(std::string &text) {
+  char *begin = text.data();
+  char *end = begin + text.size();
+  auto *cr = static_cast<char *>(std::memchr(begin, '\r', text.size()));
+  if (cr == nullptr) {
+    return;
+  }
+  char *w = cr;
+  for (char *r = cr; r < end; ++r) {
+    if (*r == '\r' && r + 1 < end && r[1] == '\n') {
+      continue;
+    }
+    *w++ = *r;
+  }
+  text.resize(static_cast<std::size_t>(w - begin));
+}

@@ -1,0 +1,30 @@
+// Whole-file reads in large blocks, so that the input is read exactly once.
+#include "platform/files.h"
+
+#include "platform/native_path.h"
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+#include <vector>
+
+bool readWholeFile(const std::string &path, std::string &bytes) {
+  std::error_code ignored;
+  // A folder opens as a stream on some systems and then reads as empty.
+  if (std::filesystem::is_directory(nativePath(path), ignored)) {
+    return false;
+  }
+  std::ifstream in(nativePath(path), std::ios::binary);
+  if (!in.is_open()) {
+    return false;
+  }
+  auto size = std::filesystem::file_size(nativePath(path), ignored);
+  if (!ignored) {
+    bytes.reserve(bytes.size() + static_cast<std::size_t>(size));
+  }
+  std::vector<char> block(std::size_t{1} << 20);
+  while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {
+    bytes.append(block.data(), static_cast<std::size_t>(in.gcount()));
+  }
+  return !in.bad();
+}
