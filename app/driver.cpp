@@ -33,8 +33,8 @@ std::string placeOf(const std::string &path, const InputError &e) {
 }
 
 // The stages of one run; false when a stage failed with its own message.
-bool runStages(Database &db, Command &command, const std::string &input, const std::string &output,
-               std::ostream &out, std::ostream &err) {
+bool runStages(Database &db, Command &command, const std::string &input, const std::string &output, std::ostream &out,
+               std::ostream &err) {
   out << "File (" << input << ") olvasasa...";
   std::string text;
   if (!loadInput(db, command, input, text)) {

@@ -93,8 +93,8 @@ private:
     int id = position == 1 ? n.firstArg : secondArg(n);
     const CommandNode *found = id > 0 ? command_.findNode(id) : nullptr;
     if (found == nullptr) {
-      throw InputError("A(z) " + n.text + " feltetelnek hianyzik " + withArticle(position) + " operandusa.",
-                       n.line, n.column);
+      throw InputError("A(z) " + n.text + " feltetelnek hianyzik " + withArticle(position) + " operandusa.", n.line,
+                       n.column);
     }
     return *found;
   }

@@ -4,7 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 
 class Arena {
 public:
@@ -28,6 +31,20 @@ public:
   }
 
   std::string_view copy(std::string_view text);
+
+  // A trivially destructible T constructed in the arena, which owns it.
+  template <class T, class... Args> T *make(Args &&...args) {
+    static_assert(std::is_trivially_destructible_v<T>, "the arena runs no destructors");
+    // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): the arena owns its memory
+    return new (allocate(sizeof(T), alignof(T))) T{std::forward<Args>(args)...};
+  }
+  // As make, with extra bytes right after the object; they start at
+  // reinterpret_cast<char *>(object) + sizeof(T).
+  template <class T, class... Args> T *makeWithTail(std::size_t extra, Args &&...args) {
+    static_assert(std::is_trivially_destructible_v<T>, "the arena runs no destructors");
+    // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): the arena owns its memory
+    return new (allocate(sizeof(T) + extra, alignof(T))) T{std::forward<Args>(args)...};
+  }
 
 private:
   struct Chunk {

@@ -23,8 +23,8 @@ void Database::renameTable(Table &table, std::string name) {
   auto old = byName_.find(table.name);
   if (old != byName_.end()) {
     auto &positions = old->second;
-    auto pos = std::find_if(positions.begin(), positions.end(),
-                            [&](std::size_t i) { return tables[i].get() == &table; });
+    auto pos =
+        std::find_if(positions.begin(), positions.end(), [&](std::size_t i) { return tables[i].get() == &table; });
     if (pos != positions.end()) {
       std::size_t index = *pos;
       positions.erase(pos);

@@ -2,13 +2,12 @@
 #include "store/table.h"
 
 #include <cstring>
-#include <new>
 #include <utility>
 
 Table::Table(std::string tableName) : name(std::move(tableName)) { schema = &columnStore.emplace_back(); }
 
 Column *createColumn(Table &table, std::string name, std::int32_t width) {
-  auto *head = new (table.arena.allocate(sizeof(Cell), alignof(Cell))) Cell{};
+  Cell *head = table.arena.make<Cell>();
   Column &column = table.columnStore.emplace_back();
   column.name = std::move(name);
   column.width = width;
@@ -25,18 +24,18 @@ Column *linkColumn(Column *last, Column *column) {
 void appendValue(Table &table, Column &column, std::string_view text) {
   // The cell and its text in one block: one allocation instead of two, and
   // the text beside the cell that points to it.
-  auto *block = static_cast<char *>(table.arena.allocate(sizeof(Cell) + text.size(), alignof(Cell)));
-  char *bytes = block + sizeof(Cell);
+  Cell *cell = table.arena.makeWithTail<Cell>(text.size());
+  char *bytes = reinterpret_cast<char *>(cell) + sizeof(Cell);
   if (!text.empty()) {
     std::memcpy(bytes, text.data(), text.size());
   }
-  auto *cell = new (block) Cell{{bytes, text.size()}, nullptr};
+  cell->value = {bytes, text.size()};
   column.cursor->next = cell;
   column.cursor = cell;
 }
 
 void appendStored(Table &table, Column &column, std::string_view stored) {
-  auto *cell = new (table.arena.allocate(sizeof(Cell), alignof(Cell))) Cell{stored, nullptr};
+  Cell *cell = table.arena.make<Cell>(stored, nullptr);
   column.cursor->next = cell;
   column.cursor = cell;
 }

@@ -63,8 +63,8 @@ TEST(Tokenizer, SelectWithNestedCondition) {
   Loaded db;
   std::vector<Row> expected{
       {1, NodeKind::selectOp, "select", 2, {3}}, {2, NodeKind::name, "R", 0, {}}, {3, NodeKind::andOp, "AND", 4, {7}},
-      {4, NodeKind::eq, "EQ", 5, {6}},         {5, NodeKind::name, "a", 0, {}}, {6, NodeKind::literal, "x", 0, {}},
-      {7, NodeKind::gt, "GT", 8, {9}},         {8, NodeKind::name, "b", 0, {}}, {9, NodeKind::name, "d", 0, {}},
+      {4, NodeKind::eq, "EQ", 5, {6}},           {5, NodeKind::name, "a", 0, {}}, {6, NodeKind::literal, "x", 0, {}},
+      {7, NodeKind::gt, "GT", 8, {9}},           {8, NodeKind::name, "b", 0, {}}, {9, NodeKind::name, "d", 0, {}},
   };
   EXPECT_EQ(parse(db, "select(R, AND(EQ(a, 'x'), GT(b, d)))"), expected);
   EXPECT_EQ(ringOrder(db), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
@@ -110,7 +110,8 @@ TEST(Tokenizer, EmptyWordsAndMissingOperands) {
       {1, NodeKind::unionOp, "union", 2, {3}}, {2, NodeKind::literal, "q", 0, {}}, {3, NodeKind::otherWord, "", 4, {}}};
   EXPECT_EQ(parse(db, "union('q',())"), expected);
   Loaded u;
-  EXPECT_EQ(parse(u, "union(R,)"), (std::vector<Row>{{1, NodeKind::unionOp, "union", 2, {3}}, {2, NodeKind::name, "R", 0, {}}}));
+  EXPECT_EQ(parse(u, "union(R,)"),
+            (std::vector<Row>{{1, NodeKind::unionOp, "union", 2, {3}}, {2, NodeKind::name, "R", 0, {}}}));
 }
 
 TEST(Tokenizer, NoTokens) {

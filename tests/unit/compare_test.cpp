@@ -1,7 +1,7 @@
 // Value conversion and row comparison: the rules that decide every merge,
 // ordering and selection outcome.
-#include "store/int_value.h"
 #include "exec/rows.h"
+#include "store/int_value.h"
 #include "store/table.h"
 
 #include <gtest/gtest.h>

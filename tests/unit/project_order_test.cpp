@@ -1,8 +1,8 @@
 // The projection's fast ordering must give exactly the rows and texts that the
 // bubble passes give: exchange on greater, drop the lookahead row on equal
 // (which ends the pass), repeat while a pass changed something.
-#include "store/int_value.h"
 #include "exec/project_order.h"
+#include "store/int_value.h"
 
 #include <gtest/gtest.h>
 

@@ -12,8 +12,13 @@
 
 TEST(LineEnds, FoldLikeATextRead) {
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"", ""},       {"a\r\n", "a\n"},     {"a\r", "a\r"},         {"\r\r\n", "\r\n"},
-      {"\n\r", "\n\r"}, {"x\r\ny\rz\n\r\n", "x\ny\rz\n\n"}, {"\r\n\r\n", "\n\n"},
+      {"", ""},
+      {"a\r\n", "a\n"},
+      {"a\r", "a\r"},
+      {"\r\r\n", "\r\n"},
+      {"\n\r", "\n\r"},
+      {"x\r\ny\rz\n\r\n", "x\ny\rz\n\n"},
+      {"\r\n\r\n", "\n\n"},
   };
   for (const auto &[text, expected] : cases) {
     std::string folded = text;
