@@ -1,10 +1,10 @@
 // The result writer. The copy comes from the input as it was read once, so
-// the output may name the input file itself, and the input may be a pipe.
+// the output may name the input file itself, and the input may be a pipe. The
+// output file is replaced whole or not at all.
 #include "output/writer.h"
 
-#include "platform/native_path.h"
+#include "platform/output_file.h"
 
-#include <fstream>
 #include <ostream>
 #include <vector>
 
@@ -90,13 +90,7 @@ void writeOutputTo(std::string_view copy, const Table *result, std::ostream &out
 }
 
 bool writeOutput(const std::string &outputPath, std::string_view copy, const Table *result, std::ostream &console) {
-  std::ofstream out(nativePath(outputPath), std::ios::binary | std::ios::trunc);
-  bool written = out.is_open();
-  if (written) {
-    writeOutputTo(copy, result, out);
-    out.close(); // a full disk shows only when the last block is flushed
-    written = !out.fail();
-  }
+  bool written = writeFileWhole(outputPath, [&](std::ostream &out) { writeOutputTo(copy, result, out); });
   if (!written) {
     console << std::endl << "A(z) " << outputPath << " file nem irhato." << std::endl << std::endl;
   }
