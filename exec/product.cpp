@@ -59,7 +59,8 @@ void refuseIfTooLarge(Database &db, const CommandNode &node, const Operand &a, c
   double cells = rows * static_cast<double>(a.columns.size() + b.columns.size());
   double estimate = cells * static_cast<double>(sizeof(Cell)) + a.valueBytes + b.valueBytes;
   if (db.productBytes + estimate > memoryLimit) {
-    throw InputError("A(z) " + node.text + " eredmenye tul nagy: " + std::to_string(a.rows * b.rows) + " sor.",
+    throw InputError("A(z) " + node.text + " eredmenye tul nagy: " +
+                         std::to_string(static_cast<unsigned long long>(a.rows) * b.rows) + " sor.",
                      node.line, node.column);
   }
   db.productBytes += estimate;
