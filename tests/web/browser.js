@@ -65,14 +65,17 @@ async function nodesOverlap(page) {
   });
 }
 
+let browser = null;
+
 async function main() {
   fs.mkdirSync(shotDir, { recursive: true });
   const args = ['--disable-gpu', '--disable-background-networking', '--disable-component-update', '--disable-sync',
     '--no-first-run', '--disable-quic'];
   if (process.getuid && process.getuid() === 0) args.push('--no-sandbox');
-  const browser = await chromium.launch({ executablePath: CHROMIUM, headless: true, args });
+  browser = await chromium.launch({ executablePath: CHROMIUM, headless: true, args });
   const context = await browser.newContext({ viewport: { width: 1280, height: 900 }, acceptDownloads: true });
   const page = await context.newPage();
+  page.setDefaultTimeout(20000);
 
   const remote = [];
   const problems = [];
@@ -165,7 +168,6 @@ async function main() {
 
   check('no request left the machine', remote.length === 0, remote.join(' '));
   check('no script errors', problems.length === 0, problems.join('; '));
-  await browser.close();
 }
 
 main()
@@ -173,7 +175,8 @@ main()
     failed++;
     console.log(`FAIL ${e.stack || e}`);
   })
-  .finally(() => {
+  .finally(async () => {
+    if (browser) await browser.close();
     console.log(`screenshots in ${path.resolve(shotDir)}`);
     console.log(`${passed} passed, ${failed} failed`);
     process.exitCode = failed > 0 ? 1 : 0;
