@@ -19,7 +19,9 @@
   const downloadButton = $('download');
   const consoleText = $('console');
 
-  const TABLE_ROW_LIMIT = 1000; // beyond this the DOM gets slow; the file has them all
+  // Beyond these the page gets slow; the downloaded file has everything.
+  const TABLE_ROW_LIMIT = 1000;
+  const OUTPUT_SHOWN_CHARS = 1 << 20;
   const utf8 = new TextEncoder();
   // The engine's own messages hold Latin-1 letters; input text is UTF-8.
   const decode = (bytes) => {
@@ -114,6 +116,7 @@
       return m ? { name: m[1], type: m[2] } : { name: c, type: '' };
     });
     const rows = [];
+    let count = 0;
     i = headerEnd + 1;
     while (i < tail.length && tail[i] !== '\n') {
       const row = [];
@@ -129,9 +132,10 @@
         row.push(tail.slice(from, at));
         i = at + stop.length;
       }
-      rows.push(row);
+      if (rows.length < TABLE_ROW_LIMIT) rows.push(row);
+      count++;
     }
-    return { name: header[1], columns, row_count: rows.length, rows, truncated: false };
+    return { name: header[1], columns, row_count: count, rows, truncated: count > rows.length };
   }
 
   function showRelation(relation, caption) {
@@ -168,7 +172,7 @@
   }
 
   function relationCaption(relation, what) {
-    const shown = relation.rows.length < relation.row_count || relation.truncated || relation.rows.length > TABLE_ROW_LIMIT
+    const shown = relation.truncated || relation.rows.length > TABLE_ROW_LIMIT
       ? `, the first ${Math.min(relation.rows.length, TABLE_ROW_LIMIT)} shown`
       : '';
     return `${what} ${relation.name}: ${rowsText(relation.row_count)}${shown}`;
@@ -185,8 +189,7 @@
     } else if (node.id === tree.model.root) {
       treeInfo.textContent = 'No relation came out of the run.';
     } else {
-      treeInfo.textContent = `${label}: the engine reports intermediate relations in a later version; ` +
-        'the result shown is the whole command\'s.';
+      treeInfo.textContent = `${label}: its own relation is not reported yet; the table shows the whole command's result.`;
     }
   }
 
@@ -213,7 +216,17 @@
     if (!engine) return;
     const input = editor.value;
     const started = performance.now();
-    const run = engine.runInput(utf8.encode(input));
+    let run;
+    try {
+      run = engine.runInput(utf8.encode(input));
+    } catch (e) {
+      // An abort (say, out of memory) leaves the module unusable.
+      engine = null;
+      runButton.disabled = true;
+      statusLine.textContent = `The engine stopped (${e}); reload the page to run again.`;
+      statusLine.className = 'failed';
+      return;
+    }
     const ms = performance.now() - started;
     const stdout = decode(run.stdout);
     const stderr = decode(run.stderr);
@@ -227,7 +240,13 @@
       consoleText.appendChild(e);
     }
     const output = outputBytes ? decode(outputBytes) : '';
-    outputText.textContent = outputBytes ? output : '(no output file: the run failed)';
+    if (!outputBytes) {
+      outputText.textContent = '(no output file: the run failed)';
+    } else if (output.length > OUTPUT_SHOWN_CHARS) {
+      outputText.textContent = `${output.slice(0, OUTPUT_SHOWN_CHARS)}\n… (${outputBytes.length} bytes in all: download the file to see the rest)`;
+    } else {
+      outputText.textContent = output;
+    }
     downloadButton.disabled = !outputBytes;
 
     const result = outputBytes ? readResult(output, input) : null;
