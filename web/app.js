@@ -216,9 +216,9 @@
     if (!engine) return;
     const input = editor.value;
     const started = performance.now();
-    let run;
+    let outcome;
     try {
-      run = engine.runInput(utf8.encode(input));
+      outcome = engine.runInput(utf8.encode(input));
     } catch (e) {
       // An abort (say, out of memory) leaves the module unusable.
       engine = null;
@@ -228,9 +228,9 @@
       return;
     }
     const ms = performance.now() - started;
-    const stdout = decode(run.stdout);
-    const stderr = decode(run.stderr);
-    outputBytes = run.files['output.txt'] || null;
+    const stdout = decode(outcome.stdout);
+    const stderr = decode(outcome.stderr);
+    outputBytes = outcome.files['output.txt'] || null;
 
     consoleText.replaceChildren(stdout);
     if (stderr) {
@@ -250,13 +250,13 @@
     downloadButton.disabled = !outputBytes;
 
     const result = outputBytes ? readResult(output, input) : null;
-    if (run.status === 0) {
+    if (outcome.status === 0) {
       clearMark();
       statusLine.textContent = `Done in ${ms.toFixed(0)} ms: exit status 0.`;
       statusLine.className = 'ok';
       showRelation(result, result ? relationCaption(result, 'Result') : 'The command gave no result relation.');
     } else {
-      statusLine.textContent = `Failed: exit status ${run.status}.`;
+      statusLine.textContent = `Failed: exit status ${outcome.status}.`;
       statusLine.className = 'failed';
       showRelation(null, 'No result: the input file has an error.');
       const first = stderr.split('\n').find((l) => l.length > 0) || 'the run failed';
@@ -272,7 +272,7 @@
     }
 
     try {
-      tree = { model: treeModel(run.files, input, result), selectedId: null };
+      tree = { model: treeModel(outcome.files, input, result), selectedId: null };
       tree.selectedId = tree.model.root;
       drawTree();
       const root = tree.model.nodes.find((n) => n.id === tree.model.root);
