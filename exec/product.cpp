@@ -50,7 +50,8 @@ void refuseIfTooLarge(Evaluation &ev, const CommandNode &node, const Operand &a,
   double cells = rows * static_cast<double>(a.columns.size() + b.columns.size());
   double estimate = cells * static_cast<double>(sizeof(Cell)) + a.valueBytes + b.valueBytes;
   if (ev.productBytes + estimate > memoryLimit) {
-    throw InputError("A(z) " + node.text + " eredmenye tul nagy: " + std::to_string(a.rows * b.rows) + " sor.",
+    throw InputError("A(z) " + node.text + " eredmenye tul nagy: " +
+                         std::to_string(static_cast<unsigned long long>(a.rows) * b.rows) + " sor.",
                      node.line, node.column);
   }
   ev.productBytes += estimate;
