@@ -1,5 +1,5 @@
 // The console pause of the WebAssembly build: a page has no console to hold
 // open, and a read of stdin there would pop up a prompt, so it never waits.
-#include "app/pause.h"
+#include "platform/pause.h"
 
 void pauseConsole() {}
