@@ -1,12 +1,15 @@
 // The state of one evaluation of a command: the relations, the command tree,
-// and what the operators built so far have claimed of the memory budget.
+// and what the results alive have claimed of the memory budget.
 #pragma once
 
 #include "input/command.h"
 #include "store/database.h"
 
+#include <unordered_map>
+
 struct Evaluation {
   Database &db;
   Command &command;
-  double productBytes = 0; // memory estimated for the products built so far
+  double claimedBytes = 0;                            // by the results alive
+  std::unordered_map<const Table *, double> claims{}; // by each result
 };

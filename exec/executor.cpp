@@ -1,6 +1,7 @@
 // The backward walk of the command ring and the dispatch to the operators.
 #include "exec/executor.h"
 
+#include "exec/lifetimes.h"
 #include "exec/operators.h"
 
 void executeCommands(Evaluation &ev) {
@@ -8,6 +9,7 @@ void executeCommands(Evaluation &ev) {
   if (head->prev == nullptr) {
     return;
   }
+  ResultLifetimes lifetimes(ev.command);
   for (CommandNode *node = head->prev; node != head; node = node->prev) {
     switch (node->kind) {
     case NodeKind::unionOp:
@@ -29,7 +31,8 @@ void executeCommands(Evaluation &ev) {
       evaluateSelect(ev, *node);
       break;
     default:
-      break; // conditions, literals and names are evaluated by their users
+      continue; // conditions, literals and names are evaluated by their users
     }
+    lifetimes.evaluated(ev, *node);
   }
 }

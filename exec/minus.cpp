@@ -1,9 +1,11 @@
 // minus(L, R): one merge pass; L's rows that R does not hold, in L's order.
+#include "exec/memory_budget.h"
 #include "exec/operators.h"
 #include "exec/rows.h"
 
 void evaluateMinus(Evaluation &ev, CommandNode &node) {
   auto [result, l, r] = openMerge(ev, node);
+  claimResultMemory(ev, node, rowCount(l), columnCount(l), valueBytesOf(l));
   if (firstColumn(l) == nullptr) {
     return;
   }

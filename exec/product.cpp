@@ -1,32 +1,16 @@
 // product(A, B): filled column by column, A the outer loop and B the inner.
-// A result that could not fit in memory, together with the products built
-// before it, is refused before it is built.
+#include "exec/memory_budget.h"
 #include "exec/operators.h"
-#include "exec/product_limit.h"
 #include "exec/rows.h"
-#include "platform/memory.h"
-#include "store/error.h"
 
-#include <algorithm>
-#include <string>
+#include <cstdint>
 #include <vector>
 
 namespace {
 
-// Beyond this estimate the machine would run out of memory long before the
-// result is written; refusing early beats being killed by the system.
-double defaultLimit() {
-  double limit = 16.0 * 1024 * 1024 * 1024;
-  double physical = physicalMemoryBytes();
-  return physical > 0 ? std::min(limit, physical) : limit;
-}
-
-double memoryLimit = defaultLimit();
-
 struct Operand {
   std::vector<const Column *> columns;
   std::size_t rows = 0;
-  double valueBytes = 0; // text bytes of all values
 };
 
 Operand describe(const Table &table) {
@@ -35,33 +19,10 @@ Operand describe(const Table &table) {
     d.columns.push_back(c);
   }
   d.rows = rowCount(table);
-  for (const Column *c : d.columns) {
-    for (const Cell *cell = c->cells->next; cell != nullptr; cell = cell->next) {
-      d.valueBytes += static_cast<double>(cell->value.size());
-    }
-  }
   return d;
 }
 
-// Products add up: each of product(product(R, R), product(R, R))'s inner
-// products may fit while both together do not.
-void refuseIfTooLarge(Evaluation &ev, const CommandNode &node, const Operand &a, const Operand &b) {
-  double rows = static_cast<double>(a.rows) * static_cast<double>(b.rows);
-  double cells = rows * static_cast<double>(a.columns.size() + b.columns.size());
-  double estimate = cells * static_cast<double>(sizeof(Cell)) + a.valueBytes + b.valueBytes;
-  if (ev.productBytes + estimate > memoryLimit) {
-    throw InputError("A(z) " + node.text + " eredmenye tul nagy: " +
-                         std::to_string(static_cast<unsigned long long>(a.rows) * b.rows) + " sor.",
-                     node.line, node.column);
-  }
-  ev.productBytes += estimate;
-}
-
 } // namespace
-
-double productMemoryLimit() { return memoryLimit; }
-
-void setProductMemoryLimit(double bytes) { memoryLimit = bytes; }
 
 void evaluateProduct(Evaluation &ev, CommandNode &node) {
   Table &result = createTempTable(ev, node);
@@ -69,7 +30,9 @@ void evaluateProduct(Evaluation &ev, CommandNode &node) {
   Table &b = resolveOperand(ev, node, 2);
   Operand da = describe(a);
   Operand db2 = describe(b);
-  refuseIfTooLarge(ev, node, da, db2);
+  // Each source value is copied once: its bytes, not its repeats, are claimed.
+  claimResultMemory(ev, node, std::uint64_t{da.rows} * db2.rows, da.columns.size() + db2.columns.size(),
+                    valueBytesOf(a) + valueBytesOf(b));
   copyColumns(result, a);
   copyColumns(result, b);
   std::vector<Column *> targets = appendTargets(result);

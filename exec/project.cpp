@@ -1,6 +1,7 @@
 // project(R, c1, c2, ...): the named columns in the named order, rows in
 // ascending order, of each group of equal rows the first in R's order. A
 // stable sort of row numbers gives that outcome in O(n log n).
+#include "exec/memory_budget.h"
 #include "exec/operators.h"
 #include "exec/project_order.h"
 #include "exec/rows.h"
@@ -21,6 +22,11 @@ void evaluateProject(Evaluation &ev, CommandNode &node) {
       }
     }
   }
+  double valueBytes = 0;
+  for (const Column *c : sources) {
+    valueBytes += static_cast<double>(c->valueBytes);
+  }
+  claimResultMemory(ev, node, rowCount(r), sources.size(), valueBytes);
   ProjectionInput input;
   Column *last = result.schema;
   for (const Column *c : sources) {

@@ -1,5 +1,6 @@
 // select(R, condition): the rows of R whose element of the row mask is true.
 #include "exec/condition.h"
+#include "exec/memory_budget.h"
 #include "exec/operators.h"
 #include "exec/rows.h"
 
@@ -9,6 +10,7 @@ void evaluateSelect(Evaluation &ev, CommandNode &node) {
   Table &result = createTempTable(ev, node);
   Table &r = resolveOperand(ev, node, 1);
   const CommandNode &condition = operandNode(ev, node, secondArg(node), 2);
+  claimResultMemory(ev, node, rowCount(r), columnCount(r), valueBytesOf(r));
   copyColumns(result, r);
   std::vector<bool> mask;
   if (firstColumn(r) != nullptr) {

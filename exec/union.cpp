@@ -1,9 +1,12 @@
 // union(A, B): one merge pass over both operands; on equal rows A's row wins.
+#include "exec/memory_budget.h"
 #include "exec/operators.h"
 #include "exec/rows.h"
 
 void evaluateUnion(Evaluation &ev, CommandNode &node) {
   auto [result, a, b] = openMerge(ev, node);
+  claimResultMemory(ev, node, std::uint64_t{rowCount(a)} + rowCount(b), columnCount(a),
+                    valueBytesOf(a) + valueBytesOf(b));
   if (firstColumn(a) == nullptr) {
     return;
   }

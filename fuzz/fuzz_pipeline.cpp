@@ -2,7 +2,7 @@
 // from the buffer, execute, write to a buffer - checking the invariants that
 // every run must keep.
 #include "exec/executor.h"
-#include "exec/product_limit.h"
+#include "exec/memory_budget.h"
 #include "exec/rows.h"
 #include "input/line_ends.h"
 #include "input/reader.h"
@@ -69,7 +69,7 @@ void checkProjections(const Command &command) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   // Keep products within the fuzzer's memory limit.
-  setProductMemoryLimit(256.0 * 1024 * 1024);
+  setResultMemoryLimit(256.0 * 1024 * 1024);
   std::string text(reinterpret_cast<const char *>(data), size);
   foldLineEnds(text);
   Database db;

@@ -35,4 +35,29 @@ void Database::renameTable(Table &table, std::string name) {
   table.name = std::move(name);
 }
 
-Table &Database::adoptResult(std::unique_ptr<Table> table) { return *results.emplace_back(std::move(table)); }
+Table &Database::adoptResult(std::unique_ptr<Table> table) {
+  const Table *raw = table.get();
+  resultSlot_.emplace(raw, results.size());
+  try {
+    return *results.emplace_back(std::move(table));
+  } catch (...) {
+    resultSlot_.erase(raw);
+    throw;
+  }
+}
+
+bool Database::releaseResult(const Table &table) {
+  auto slot = resultSlot_.find(&table);
+  if (slot == resultSlot_.end()) {
+    return false;
+  }
+  // The last result takes the freed slot, so that releasing stays O(1).
+  std::size_t index = slot->second;
+  resultSlot_.erase(slot);
+  if (index + 1 != results.size()) {
+    results[index] = std::move(results.back());
+    resultSlot_[results[index].get()] = index;
+  }
+  results.pop_back();
+  return true;
+}

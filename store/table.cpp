@@ -30,12 +30,14 @@ void appendValue(Table &table, Column &column, std::string_view text) {
     std::memcpy(bytes, text.data(), text.size());
   }
   cell->value = {bytes, text.size()};
+  column.valueBytes += text.size();
   column.cursor->next = cell;
   column.cursor = cell;
 }
 
 void appendStored(Table &table, Column &column, std::string_view stored) {
   Cell *cell = table.arena.make<Cell>(stored, nullptr);
+  column.valueBytes += stored.size();
   column.cursor->next = cell;
   column.cursor = cell;
 }

@@ -22,7 +22,8 @@ struct Column {
   std::int32_t width = -1;
   Cell *cells = nullptr;
   Column *next = nullptr;
-  Cell *cursor = nullptr; // the last cell, where appending continues
+  Cell *cursor = nullptr;     // the last cell, where appending continues
+  std::size_t valueBytes = 0; // text bytes of all its values, shared or not
 };
 
 // A relation. Its columns live in columnStore (the chain links them in schema

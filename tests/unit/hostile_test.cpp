@@ -1,7 +1,7 @@
 // Inputs built to exhaust time or memory: shared condition operands and
 // products that together outgrow the memory budget.
 #include "exec/executor.h"
-#include "exec/product_limit.h"
+#include "exec/memory_budget.h"
 #include "helpers.h"
 #include "store/error.h"
 
@@ -47,8 +47,8 @@ TEST(SharedCondition, DeepSharingIsEvaluatedOncePerNode) {
 
 class ProductBudget : public ::testing::Test {
 protected:
-  void TearDown() override { setProductMemoryLimit(saved_); }
-  double saved_ = productMemoryLimit();
+  void TearDown() override { setResultMemoryLimit(saved_); }
+  double saved_ = resultMemoryLimit();
 };
 
 std::string tenRows() {
@@ -62,7 +62,7 @@ std::string tenRows() {
 TEST_F(ProductBudget, ProductsTogetherBeyondTheBudgetAreRefusedBeforeBuilding) {
   // Room for one product(R, R) of 100 rows and 2 columns, not for two.
   double one = 100 * 2 * static_cast<double>(sizeof(Cell)) + 20;
-  setProductMemoryLimit(1.5 * one);
+  setResultMemoryLimit(1.5 * one);
   Loaded single;
   loadText(single, "product(R, R)\n" + tenRows());
   EXPECT_NO_THROW(executeCommands(single.ev));
