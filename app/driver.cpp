@@ -39,7 +39,7 @@ bool runStages(Database &db, Command &command, const std::string &input, const s
   std::string text;
   if (!loadInput(db, command, input, text)) {
     out << std::endl << "A(z) " << input << " file nem letezik." << std::endl << std::endl;
-    err << "tabulon: " << input << ": a file nem nyithato meg olvasasra." << std::endl;
+    err << printable("tabulon: " + input + ": a file nem nyithato meg olvasasra.") << std::endl;
     return false;
   }
   out << "\t\t kesz." << std::endl;
@@ -51,7 +51,7 @@ bool runStages(Database &db, Command &command, const std::string &input, const s
   const CommandNode *root = command.root();
   const Table *result = root != nullptr ? root->result : nullptr;
   if (!writeOutput(output, text, result, out)) {
-    err << "tabulon: " << output << ": a kimeneti file nem irhato." << std::endl;
+    err << printable("tabulon: " + output + ": a kimeneti file nem irhato.") << std::endl;
     return false;
   }
   out << "\t\t kesz." << std::endl << std::endl;
@@ -78,7 +78,7 @@ int runTabulon(int argc, const char *const *argv, std::ostream &out, std::ostrea
   try {
     return runStages(db, command, input, output, out, err) ? 0 : 1;
   } catch (const InputError &e) {
-    why = "tabulon: " + placeOf(input, e) + ": " + e.what();
+    why = printable("tabulon: " + placeOf(input, e) + ": " + e.message());
   } catch (const std::bad_alloc &) {
     why = "tabulon: elfogyott a memoria.";
   } catch (const std::exception &e) {

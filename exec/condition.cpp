@@ -93,8 +93,8 @@ private:
     int id = position == 1 ? n.firstArg : secondArg(n);
     const CommandNode *found = id > 0 ? command_.findNode(id) : nullptr;
     if (found == nullptr) {
-      throw InputError("A(z) " + n.text + " feltetelnek hianyzik " + withArticle(position) + " operandusa.", n.line,
-                       n.column);
+      throw InputError("A(z) " + shownName(n.text) + " feltetelnek hianyzik " + withArticle(position) + " operandusa.",
+                       n.line, n.column);
     }
     return *found;
   }
@@ -112,7 +112,7 @@ private:
     }
     if (n.kind == NodeKind::literal || n.kind == NodeKind::name) {
       std::string shown = n.kind == NodeKind::literal ? "'" + n.text + "'" : n.text;
-      throw InputError("A(z) " + shown + " nem feltetel.", n.line, n.column);
+      throw InputError("A(z) " + shownName(shown) + " nem feltetel.", n.line, n.column);
     }
     frames_.push_back({&n, 0});
   }
@@ -150,7 +150,8 @@ private:
     results_.pop_back();
     Mask &a = results_.back();
     if (b.size() < a.size()) {
-      throw InputError("A(z) " + n.text + " feltetel 2. operandusa nem ad erteket minden sorra.", n.line, n.column);
+      throw InputError("A(z) " + shownName(n.text) + " feltetel 2. operandusa nem ad erteket minden sorra.", n.line,
+                       n.column);
     }
     for (std::size_t i = 0; i < a.size(); ++i) {
       a[i] = n.kind == NodeKind::andOp ? (a[i] && b[i]) : (a[i] || b[i]);
@@ -166,7 +167,7 @@ private:
         return {{}, c};
       }
     }
-    throw InputError("A(z) " + n.text + " oszlop nem letezik.", n.line, n.column);
+    throw InputError("A(z) " + shownName(n.text) + " oszlop nem letezik.", n.line, n.column);
   }
 
   Mask compare(const CommandNode &n) {

@@ -29,8 +29,8 @@ void claimResultMemory(Evaluation &ev, const CommandNode &node, std::uint64_t ro
   double cells = static_cast<double>(rows) * static_cast<double>(columns);
   double estimate = cells * static_cast<double>(sizeof(Cell)) + valueBytes;
   if (ev.claimedBytes + estimate > memoryLimit) {
-    throw InputError("A(z) " + node.text + " eredmenye tul nagy: " + std::to_string(rows) + " sor.", node.line,
-                     node.column);
+    throw InputError("A(z) " + shownName(node.text) + " eredmenye tul nagy: " + std::to_string(rows) + " sor.",
+                     node.line, node.column);
   }
   ev.claimedBytes += estimate;
   if (node.result != nullptr) {

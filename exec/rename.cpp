@@ -9,7 +9,8 @@ void evaluateRename(Evaluation &ev, CommandNode &node) {
   node.result = &r;
   CommandNode &target = operandNode(ev, node, secondArg(node), 2);
   if (target.kind != NodeKind::otherWord && target.kind != NodeKind::name) {
-    throw InputError("A(z) " + node.text + " operator 2. operandusa nem uj nev.", target.line, target.column);
+    throw InputError("A(z) " + shownName(node.text) + " operator 2. operandusa nem uj nev.", target.line,
+                     target.column);
   }
   ev.db.renameTable(r, target.text);
   if (target.kind == NodeKind::name) {

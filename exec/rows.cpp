@@ -76,8 +76,8 @@ void copyColumns(Table &result, const Table &source) {
 CommandNode &operandNode(Evaluation &ev, const CommandNode &op, int id, int position) {
   CommandNode *node = id > 0 ? ev.command.findNode(id) : nullptr;
   if (node == nullptr) {
-    throw InputError("A(z) " + op.text + " operatornak hianyzik " + withArticle(position) + " operandusa.", op.line,
-                     op.column);
+    throw InputError("A(z) " + shownName(op.text) + " operatornak hianyzik " + withArticle(position) + " operandusa.",
+                     op.line, op.column);
   }
   return *node;
 }
@@ -88,17 +88,18 @@ Table &resolveOperand(Evaluation &ev, const CommandNode &op, int position) {
   if (node.kind == NodeKind::name) {
     node.result = ev.db.findTable(node.text);
     if (node.result == nullptr) {
-      throw InputError("A(z) " + node.text + " relacio nem letezik.", node.line, node.column);
+      throw InputError("A(z) " + shownName(node.text) + " relacio nem letezik.", node.line, node.column);
     }
     return *node.result;
   }
   if (!isRelational(node.kind)) {
-    throw InputError("A(z) " + op.text + " operator " + std::to_string(position) + ". operandusa nem relacio.",
+    throw InputError("A(z) " + shownName(op.text) + " operator " + std::to_string(position) +
+                         ". operandusa nem relacio.",
                      node.line, node.column);
   }
   // An operand node shared by two operators can stand after one of them.
   if (node.result == nullptr) {
-    throw InputError("A(z) " + op.text + " operator " + std::to_string(position) +
+    throw InputError("A(z) " + shownName(op.text) + " operator " + std::to_string(position) +
                          ". operandusa nem ertekelheto ki elotte.",
                      node.line, node.column);
   }
@@ -112,8 +113,8 @@ MergeOperands openMerge(Evaluation &ev, CommandNode &node) {
   std::size_t na = columnCount(a);
   std::size_t nb = columnCount(b);
   if (na != nb) {
-    throw InputError("A(z) " + node.text + " operandusainak oszlopszama elter: " + std::to_string(na) + " es " +
-                         std::to_string(nb) + ".",
+    throw InputError("A(z) " + shownName(node.text) + " operandusainak oszlopszama elter: " + std::to_string(na) +
+                         " es " + std::to_string(nb) + ".",
                      node.line, node.column);
   }
   copyColumns(result, a);

@@ -19,7 +19,7 @@ namespace {
 constexpr int end = CharStream::end;
 
 void rejectRow(const Table &table, long long line, std::size_t values, std::size_t columns) {
-  throw InputError("Hibas sor a(z) " + table.name + " relacioban: " + std::to_string(values) + " ertek, " +
+  throw InputError("Hibas sor a(z) " + shownName(table.name) + " relacioban: " + std::to_string(values) + " ertek, " +
                        std::to_string(columns) + " oszlop.",
                    line);
 }

@@ -4,15 +4,27 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 class InputError : public std::runtime_error {
 public:
   InputError(const std::string &message, long long line = 0, long long column = 0)
-      : std::runtime_error(message), line_(line), column_(column) {}
+      : std::runtime_error(message), message_(message), line_(line), column_(column) {}
+  // The whole message: what() ends at the first NUL byte a name may hold.
+  [[nodiscard]] const std::string &message() const { return message_; }
   [[nodiscard]] long long line() const { return line_; }
   [[nodiscard]] long long column() const { return column_; }
 
 private:
+  std::string message_;
   long long line_;
   long long column_;
 };
+
+// A name or value as a message quotes it: cut to its first 80 bytes, with
+// "...", when longer (never inside a UTF-8 sequence).
+std::string shownName(std::string_view name);
+
+// text with every byte below 0x20 and 0x7F written as \xNN, so that a message
+// stays one line and sends no control sequence to the terminal.
+std::string printable(std::string_view text);
