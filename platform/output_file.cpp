@@ -80,7 +80,7 @@ bool writeFileWhole(const std::string &path, const std::function<void(std::ostre
   if (exists && !fs::is_regular_file(status)) {
     return writeDirectly(target, write);
   }
-  if (fs::is_directory(target.parent_path().empty() ? fs::path(".") : target.parent_path(), ec) == false) {
+  if (!fs::is_directory(target.parent_path().empty() ? fs::path(".") : target.parent_path(), ec)) {
     return false;
   }
   fs::path temporary = temporaryBeside(target);
