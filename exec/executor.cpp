@@ -2,6 +2,7 @@
 #include "exec/executor.h"
 
 #include "exec/operators.h"
+#include "exec/trace.h"
 
 void executeCommands(Evaluation &ev) {
   CommandNode *head = ev.command.head();
@@ -9,6 +10,9 @@ void executeCommands(Evaluation &ev) {
     return;
   }
   for (CommandNode *node = head->prev; node != head; node = node->prev) {
+    if (ev.trace != nullptr) {
+      ev.trace->operatorStarts(*node);
+    }
     switch (node->kind) {
     case NodeKind::unionOp:
       evaluateUnion(ev, *node);
@@ -30,6 +34,9 @@ void executeCommands(Evaluation &ev) {
       break;
     default:
       break; // conditions, literals and names are evaluated by their users
+    }
+    if (ev.trace != nullptr) {
+      ev.trace->operatorEnds(ev.command, *node);
     }
   }
 }
