@@ -23,6 +23,7 @@ OPERATORS = {"union", "minus", "product", "project", "rename", "select"}
 CONDITIONS = {"EQ", "NEQ", "LT", "LTE", "GT", "GTE", "AND", "OR", "NOT"}
 KINDS = OPERATORS | CONDITIONS | {"literal", "name", "word"}
 DEFAULT_ROWS = 1000
+NO_RESULT = "no result relation"  # what a check returns for a run with no result to compare
 
 # A byte that is no part of well-formed UTF-8 stands for itself, as \u00XX.
 codecs.register_error("byte_as_char", lambda e: ("".join(chr(b) for b in e.object[e.start:e.end]), e.end))
@@ -181,7 +182,7 @@ def check_sql(tabulon, case, work, sqlite):
     script = path.read_bytes()
     if result is None:
         assert b"\nSELECT " not in script, "a query for a run without a result"
-        return "no result relation"
+        return NO_RESULT
     warnings = re.findall(rb"^-- Warning: (.*)$", script, re.MULTILINE)
     if warnings:
         return as_text(b"; ".join(warnings))
@@ -201,10 +202,11 @@ def check_dot(tabulon, case, work, dot):
 
 
 def main():
-    form, tabulon, golden, work = sys.argv[1:5]
+    form, golden, work = sys.argv[1], sys.argv[3], sys.argv[4]
+    tabulon = str(Path(sys.argv[2]).resolve())  # runs in each case's folder
     tool = sys.argv[5] if len(sys.argv) > 5 else None
     check = {"json": check_json, "sql": check_sql, "dot": check_dot}[form]
-    failures, checked, skipped = [], 0, 0
+    failures, checked, skipped, without = [], 0, 0, 0
     for case in sorted(Path(golden).iterdir()):
         if not (case / "input.txt").is_file():
             continue
@@ -213,14 +215,16 @@ def main():
         except (AssertionError, ValueError, KeyError, TypeError) as e:
             failures.append(f"{case.name}: {e}")
             continue
-        if reason:
+        if reason == NO_RESULT:
+            without += 1
+        elif reason:
             skipped += 1
             print(f"skipped {case.name}: {reason}")
         else:
             checked += 1
     for failure in failures:
         print(f"FAILED {failure}")
-    print(f"{form}: {checked} checked, {skipped} skipped, {len(failures)} failed")
+    print(f"{form}: {checked} checked, {skipped} skipped, {without} without a result, {len(failures)} failed")
     if checked == 0:
         print("nothing was checked")
         return 1
