@@ -118,7 +118,9 @@ public:
   void run() {
     const CommandNode *root = e_.command.root();
     if (root == nullptr) {
-      out_ << "(the command line holds no command)\n";
+      if (!e_.trace.failure()) {
+        out_ << "(the command line holds no command)\n";
+      }
     } else {
       tree(root->id);
       bool heading = false;
