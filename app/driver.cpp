@@ -3,13 +3,17 @@
 // line that says what went wrong and where.
 #include "app/driver.h"
 
+#include "app/explain_output.h"
+#include "app/options.h"
 #include "exec/executor.h"
+#include "exec/trace.h"
 #include "input/reader.h"
 #include "output/writer.h"
 #include "platform/pause.h"
 #include "store/error.h"
 
 #include <new>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -33,18 +37,25 @@ std::string placeOf(const std::string &path, const InputError &e) {
 }
 
 // The stages of one run; false when a stage failed with its own message.
-bool runStages(Database &db, Command &command, const std::string &input, const std::string &output, std::ostream &out,
-               std::ostream &err) {
+bool runStages(Database &db, Command &command, Trace *trace, const std::string &input, const std::string &output,
+               std::ostream &out, std::ostream &err) {
   out << "File (" << input << ") olvasasa...";
   std::string text;
   if (!loadInput(db, command, input, text)) {
     out << std::endl << "A(z) " << input << " file nem letezik." << std::endl << std::endl;
     err << printable("tabulon: " + input + ": a file nem nyithato meg olvasasra.") << std::endl;
+    if (trace != nullptr) {
+      trace->fail(0, 0, input + ": a file nem nyithato meg olvasasra.");
+    }
     return false;
   }
   out << "\t\t kesz." << std::endl;
   out << "Parancs vegrehajtasa...";
   Evaluation ev{db, command};
+  if (trace != nullptr) {
+    trace->noteInputs(db);
+    ev.trace = trace;
+  }
   executeCommands(ev);
   out << "\t\t\t kesz." << std::endl;
   out << "File (" << output << ") irasa...";
@@ -64,21 +75,37 @@ bool runStages(Database &db, Command &command, const std::string &input, const s
 } // namespace
 
 int runTabulon(int argc, const char *const *argv, std::ostream &out, std::ostream &err) {
+  Options options;
+  OptionsOutcome parsed = parseOptions(argc, argv, options, out, err);
+  if (parsed != OptionsOutcome::run) {
+    return parsed == OptionsOutcome::exitSuccess ? 0 : 1;
+  }
   printBanner(out);
-  if (argc < 3) {
+  if (options.files.size() < 2) {
     out << "Hianyzo parameterek." << std::endl;
     out << "Hasznalat: tabulon.exe inputfile outputfile" << std::endl << std::endl;
     return 1;
   }
-  const std::string input = argv[1];
-  const std::string output = argv[2];
+  const std::string &input = options.files[0];
+  const std::string &output = options.files[1];
   Database db;
   Command command;
+  std::optional<Trace> trace;
+  if (!options.explain.empty()) {
+    trace.emplace(options.explainRows);
+  }
+  auto explain = [&](int status) {
+    bool written = !trace || writeExplanations(options.explain, {command, *trace, db}, out, err);
+    return written ? status : 1;
+  };
   std::string why;
   try {
-    return runStages(db, command, input, output, out, err) ? 0 : 1;
+    return explain(runStages(db, command, trace ? &*trace : nullptr, input, output, out, err) ? 0 : 1);
   } catch (const InputError &e) {
     why = printable("tabulon: " + placeOf(input, e) + ": " + e.message());
+    if (trace) {
+      trace->fail(e.line(), e.column(), e.message());
+    }
   } catch (const std::bad_alloc &) {
     why = "tabulon: elfogyott a memoria.";
   } catch (const std::exception &e) {
@@ -86,8 +113,12 @@ int runTabulon(int argc, const char *const *argv, std::ostream &out, std::ostrea
   } catch (...) {
     why = "tabulon: ismeretlen hiba.";
   }
+  if (trace && !trace->failure()) {
+    trace->fail(0, 0, why.substr(why.find(' ') + 1));
+  }
   out << std::endl << std::endl << "Hib\xE1s input file!" << std::endl;
   err << why << std::endl;
+  int status = explain(1);
   pauseConsole();
-  return 1;
+  return status;
 }

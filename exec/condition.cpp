@@ -6,6 +6,7 @@
 #include "exec/condition.h"
 
 #include "exec/rows.h"
+#include "exec/trace.h"
 #include "exec/wording.h"
 #include "store/error.h"
 
@@ -49,7 +50,8 @@ struct Side {
 
 class ConditionEvaluator {
 public:
-  ConditionEvaluator(const Command &command, const Table &relation) : command_(command), relation_(relation) {}
+  ConditionEvaluator(const Command &command, const Table &relation, Trace *trace)
+      : command_(command), relation_(relation), trace_(trace) {}
 
   Mask run(const CommandNode &root) {
     countUses(root);
@@ -138,6 +140,9 @@ private:
     } else {
       results_.push_back(compare(n));
     }
+    if (trace_ != nullptr) {
+      trace_->conditionEvaluated(n, results_.back());
+    }
     auto uses = uses_.find(&n);
     if (uses != uses_.end() && uses->second > 1) {
       saved_.emplace(&n, Saved{results_.back(), uses->second - 1});
@@ -200,6 +205,7 @@ private:
 
   const Command &command_;
   const Table &relation_;
+  Trace *trace_;
   std::vector<Frame> frames_;
   std::vector<Mask> results_;
   std::unordered_map<const CommandNode *, int> uses_;
@@ -208,6 +214,7 @@ private:
 
 } // namespace
 
-std::vector<bool> evaluateCondition(const Command &command, const Table &relation, const CommandNode &root) {
-  return ConditionEvaluator(command, relation).run(root);
+std::vector<bool> evaluateCondition(const Command &command, const Table &relation, const CommandNode &root,
+                                    Trace *trace) {
+  return ConditionEvaluator(command, relation, trace).run(root);
 }

@@ -3,6 +3,7 @@
 
 #include "exec/lifetimes.h"
 #include "exec/operators.h"
+#include "exec/trace.h"
 
 void executeCommands(Evaluation &ev) {
   CommandNode *head = ev.command.head();
@@ -11,6 +12,9 @@ void executeCommands(Evaluation &ev) {
   }
   ResultLifetimes lifetimes(ev.command);
   for (CommandNode *node = head->prev; node != head; node = node->prev) {
+    if (ev.trace != nullptr) {
+      ev.trace->operatorStarts(*node);
+    }
     switch (node->kind) {
     case NodeKind::unionOp:
       evaluateUnion(ev, *node);
@@ -33,6 +37,10 @@ void executeCommands(Evaluation &ev) {
     default:
       continue; // conditions, literals and names are evaluated by their users
     }
+    if (ev.trace != nullptr) {
+      ev.trace->operatorEnds(ev.command, *node);
+    }
+    // After the trace has copied what it shows of the operands.
     lifetimes.evaluated(ev, *node);
   }
 }

@@ -33,6 +33,7 @@ void appendValue(Table &table, Column &column, std::string_view text) {
   column.valueBytes += text.size();
   column.cursor->next = cell;
   column.cursor = cell;
+  ++column.count;
 }
 
 void appendStored(Table &table, Column &column, std::string_view stored) {
@@ -40,6 +41,7 @@ void appendStored(Table &table, Column &column, std::string_view stored) {
   column.valueBytes += stored.size();
   column.cursor->next = cell;
   column.cursor = cell;
+  ++column.count;
 }
 
 Column *firstColumn(const Table &table) { return table.schema->next; }
@@ -54,12 +56,5 @@ std::size_t columnCount(const Table &table) {
 
 std::size_t rowCount(const Table &table) {
   const Column *first = firstColumn(table);
-  if (first == nullptr) {
-    return 0;
-  }
-  std::size_t n = 0;
-  for (const Cell *cell = first->cells->next; cell != nullptr; cell = cell->next) {
-    ++n;
-  }
-  return n;
+  return first != nullptr ? first->count : 0;
 }

@@ -23,6 +23,7 @@ struct Column {
   Cell *cells = nullptr;
   Column *next = nullptr;
   Cell *cursor = nullptr;     // the last cell, where appending continues
+  std::size_t count = 0;      // value cells, counted as they are appended
   std::size_t valueBytes = 0; // text bytes of all its values, shared or not
 };
 
@@ -53,5 +54,6 @@ void appendStored(Table &table, Column &column, std::string_view stored);
 
 Column *firstColumn(const Table &table);
 std::size_t columnCount(const Table &table);
-// The number of value cells of the first column; 0 without columns.
+// The number of value cells of the first column; 0 without columns. Takes
+// no walk: cells are only ever appended, and counted then.
 std::size_t rowCount(const Table &table);
