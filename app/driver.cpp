@@ -78,7 +78,7 @@ int runTabulon(int argc, const char *const *argv, std::ostream &out, std::ostrea
   try {
     return runStages(db, command, input, output, out, err) ? 0 : 1;
   } catch (const InputError &e) {
-    why = "tabulon: " + placeOf(input, e) + ": " + e.what();
+    why = "tabulon: " + placeOf(input, e) + ": " + e.message();
   } catch (const std::bad_alloc &) {
     why = "tabulon: elfogyott a memoria.";
   } catch (const std::exception &e) {
