@@ -5,6 +5,7 @@
 // or nested sharing would cost 2^depth evaluations.
 #include "exec/condition.h"
 
+#include "exec/misplaced_word.h"
 #include "exec/rows.h"
 #include "exec/wording.h"
 #include "store/error.h"
@@ -110,9 +111,8 @@ private:
       }
       return;
     }
-    if (n.kind == NodeKind::literal || n.kind == NodeKind::name) {
-      std::string shown = n.kind == NodeKind::literal ? "'" + n.text + "'" : n.text;
-      throw InputError("A(z) " + shown + " nem feltetel.", n.line, n.column);
+    if (!isComparison(n.kind) && !isLogical(n.kind)) {
+      rejectAsCondition(n);
     }
     frames_.push_back({&n, 0});
   }
@@ -173,9 +173,6 @@ private:
     Side left = side(operand(n, 1));
     Side right = side(operand(n, 2));
     Mask out;
-    if (!isComparison(n.kind)) {
-      return out; // a word that is no keyword compares nothing
-    }
     bool numeric =
         (left.column != nullptr && left.column->width == 0) || (right.column != nullptr && right.column->width == 0);
     std::int32_t width = numeric ? 0 : 1;

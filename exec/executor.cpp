@@ -1,9 +1,11 @@
 // The backward walk of the command ring and the dispatch to the operators.
 #include "exec/executor.h"
 
+#include "exec/misplaced_word.h"
 #include "exec/operators.h"
 
 void executeCommands(Evaluation &ev) {
+  checkRoot(ev.command);
   CommandNode *head = ev.command.head();
   if (head->prev == nullptr) {
     return;

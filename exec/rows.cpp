@@ -2,6 +2,7 @@
 // every operator shares.
 #include "exec/rows.h"
 
+#include "exec/misplaced_word.h"
 #include "exec/wording.h"
 #include "store/error.h"
 #include "store/int_value.h"
@@ -91,6 +92,9 @@ Table &resolveOperand(Evaluation &ev, const CommandNode &op, int position) {
       throw InputError("A(z) " + node.text + " relacio nem letezik.", node.line, node.column);
     }
     return *node.result;
+  }
+  if (node.kind == NodeKind::otherWord && !node.text.empty()) {
+    rejectAsOperator(node);
   }
   if (!isRelational(node.kind)) {
     throw InputError("A(z) " + op.text + " operator " + std::to_string(position) + ". operandusa nem relacio.",

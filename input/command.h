@@ -3,6 +3,8 @@
 // first operand, moreArgs the operands that follow a ','.
 #pragma once
 
+#include "store/warning.h"
+
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -61,9 +63,11 @@ struct CommandNode {
 // The id of the first moreArgs link, or -1 when there is none.
 inline int secondArg(const CommandNode &node) { return node.moreArgs.empty() ? -1 : node.moreArgs.front().id; }
 
-// The nodes of one command, owned here and indexed by id (the head is id 0).
+// The nodes of one command, owned here and indexed by id (the head is id 0),
+// and the warnings that reading the input found, for the driver.
 struct Command {
   std::deque<CommandNode> nodes;
+  std::vector<Warning> warnings; // in the order found
 
   Command() { nodes.emplace_back(); }
   Command(const Command &) = delete;
