@@ -74,6 +74,12 @@ void copyColumns(Table &result, const Table &source) {
   }
 }
 
+namespace {
+
+std::string typeName(std::int32_t width) { return width == 0 ? "int" : "char(" + std::to_string(width) + ")"; }
+
+} // namespace
+
 CommandNode &operandNode(Evaluation &ev, const CommandNode &op, int id, int position) {
   CommandNode *node = id > 0 ? ev.command.findNode(id) : nullptr;
   if (node == nullptr) {
@@ -119,6 +125,16 @@ MergeOperands openMerge(Evaluation &ev, CommandNode &node) {
     throw InputError("A(z) " + node.text + " operandusainak oszlopszama elter: " + std::to_string(na) + " es " +
                          std::to_string(nb) + ".",
                      node.line, node.column);
+  }
+  // Merged under A's header, a char value would be written as an int.
+  int position = 1;
+  for (const Column *ca = firstColumn(a), *cb = firstColumn(b); ca != nullptr; ca = ca->next, cb = cb->next) {
+    if ((ca->width == 0) != (cb->width == 0)) {
+      throw InputError("A(z) " + node.text + " operandusainak " + std::to_string(position) +
+                           ". oszlopa tipusban elter: " + typeName(ca->width) + " es " + typeName(cb->width) + ".",
+                       node.line, node.column);
+    }
+    ++position;
   }
   copyColumns(result, a);
   return {result, a, b};

@@ -1,15 +1,19 @@
-// union(A, B): one merge pass over both operands; on equal rows A's row wins.
+// union(A, B): one merge pass over both operands as sets; on equal rows A's
+// row wins.
 #include "exec/operators.h"
 #include "exec/rows.h"
+#include "exec/set_operand.h"
 
 void evaluateUnion(Evaluation &ev, CommandNode &node) {
-  auto [result, a, b] = openMerge(ev, node);
-  if (firstColumn(a) == nullptr) {
+  auto [result, first, second] = openMerge(ev, node);
+  if (firstColumn(first) == nullptr) {
     return;
   }
+  SetOperand a(first);
+  SetOperand b(second);
   std::vector<Column *> targets = appendTargets(result);
-  RowCursor ra(a);
-  RowCursor rb(b);
+  RowCursor ra(a.rows());
+  RowCursor rb(b.rows());
   while (!ra.exhausted()) {
     int c = rb.exhausted() ? -1 : compareRows(ra, rb);
     if (c <= 0) {
