@@ -4,6 +4,7 @@
 
 #include "exec/misplaced_word.h"
 #include "exec/wording.h"
+#include "input/near_name.h"
 #include "store/error.h"
 #include "store/int_value.h"
 
@@ -78,6 +79,22 @@ namespace {
 
 std::string typeName(std::int32_t width) { return width == 0 ? "int" : "char(" + std::to_string(width) + ")"; }
 
+// Where the file shows why the relation is missing, the error points there;
+// otherwise at the name, with the nearest relation name of the file.
+[[noreturn]] void rejectMissingRelation(const Evaluation &ev, const CommandNode &node) {
+  for (const LostRelation &lost : ev.command.lost) {
+    if (lost.name == node.text) {
+      throw InputError(lost.message, lost.line, lost.column);
+    }
+  }
+  std::vector<std::string_view> names;
+  for (const auto &t : ev.db.tables) {
+    names.emplace_back(t->name);
+  }
+  throw InputError("A(z) " + node.text + " relacio nem letezik." + suggestion(node.text, names), node.line,
+                   node.column);
+}
+
 } // namespace
 
 CommandNode &operandNode(Evaluation &ev, const CommandNode &op, int id, int position) {
@@ -95,7 +112,7 @@ Table &resolveOperand(Evaluation &ev, const CommandNode &op, int position) {
   if (node.kind == NodeKind::name) {
     node.result = ev.db.findTable(node.text);
     if (node.result == nullptr) {
-      throw InputError("A(z) " + node.text + " relacio nem letezik.", node.line, node.column);
+      rejectMissingRelation(ev, node);
     }
     return *node.result;
   }
