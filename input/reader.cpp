@@ -32,12 +32,15 @@ std::string_view trimmed(std::string_view s) {
   return s;
 }
 
-// A value as a warning shows it: its first line, cut short.
+// A value as a warning shows it: cut short, and before any control byte,
+// so that the warning stays one line of text.
 std::string shown(std::string_view value) {
   constexpr std::size_t longest = 20;
-  std::string_view line = value.substr(0, value.find('\n'));
-  bool cut = line.size() > longest || line.size() < value.size();
-  return "'" + std::string(line.substr(0, longest)) + (cut ? "...'" : "'");
+  std::size_t n = 0;
+  while (n < value.size() && n < longest && static_cast<unsigned char>(value[n]) >= 0x20 && value[n] != 0x7f) {
+    ++n;
+  }
+  return "'" + std::string(value.substr(0, n)) + (n < value.size() ? "...'" : "'");
 }
 
 std::string andMore(std::size_t count) {
