@@ -1,6 +1,7 @@
 // The driver. Console texts are fixed; every line end is flushed. A failure
 // gives the one fixed message on standard output and, on standard error, one
-// line that says what went wrong and where.
+// line that says what went wrong and where. Warnings go to standard error
+// too, after the stage that found them, and change nothing else.
 #include "app/driver.h"
 
 #include "app/explain_output.h"
@@ -25,20 +26,30 @@ void printBanner(std::ostream &out) {
   out << std::endl;
 }
 
-std::string placeOf(const std::string &path, const InputError &e) {
+std::string placeOf(const std::string &path, long long line, long long column) {
   std::string place = path;
-  if (e.line() > 0) {
-    place += ":" + std::to_string(e.line());
-    if (e.column() > 0) {
-      place += ":" + std::to_string(e.column());
+  if (line > 0) {
+    place += ':';
+    place += std::to_string(line);
+    if (column > 0) {
+      place += ':';
+      place += std::to_string(column);
     }
   }
   return place;
 }
 
+// Prints the warnings found since the last call, one line each.
+void printWarnings(const Command &command, const std::string &input, std::size_t &printed, std::ostream &err) {
+  for (; printed < command.warnings.size(); ++printed) {
+    const Warning &w = command.warnings[printed];
+    err << printable("tabulon: " + placeOf(input, w.line, w.column) + ": Figyelem: " + w.message) << std::endl;
+  }
+}
+
 // The stages of one run; false when a stage failed with its own message.
 bool runStages(Database &db, Command &command, Trace *trace, const std::string &input, const std::string &output,
-               std::ostream &out, std::ostream &err) {
+               std::ostream &out, std::ostream &err, std::size_t &warned) {
   out << "File (" << input << ") olvasasa...";
   std::string text;
   if (!loadInput(db, command, input, text)) {
@@ -50,6 +61,7 @@ bool runStages(Database &db, Command &command, Trace *trace, const std::string &
     return false;
   }
   out << "\t\t kesz." << std::endl;
+  printWarnings(command, input, warned, err);
   out << "Parancs vegrehajtasa...";
   Evaluation ev{db, command};
   if (trace != nullptr) {
@@ -66,9 +78,6 @@ bool runStages(Database &db, Command &command, Trace *trace, const std::string &
     return false;
   }
   out << "\t\t kesz." << std::endl << std::endl;
-  if (result == nullptr) {
-    err << "tabulon: Figyelem: a parancs nem ad eredmeny relaciot." << std::endl;
-  }
   return true;
 }
 
@@ -99,10 +108,11 @@ int runTabulon(int argc, const char *const *argv, std::ostream &out, std::ostrea
     return written ? status : 1;
   };
   std::string why;
+  std::size_t warned = 0;
   try {
-    return explain(runStages(db, command, trace ? &*trace : nullptr, input, output, out, err) ? 0 : 1);
+    return explain(runStages(db, command, trace ? &*trace : nullptr, input, output, out, err, warned) ? 0 : 1);
   } catch (const InputError &e) {
-    why = printable("tabulon: " + placeOf(input, e) + ": " + e.message());
+    why = printable("tabulon: " + placeOf(input, e.line(), e.column()) + ": " + e.message());
     if (trace) {
       trace->fail(e.line(), e.column(), e.message());
     }
@@ -117,6 +127,7 @@ int runTabulon(int argc, const char *const *argv, std::ostream &out, std::ostrea
     trace->fail(0, 0, why.substr(why.find(' ') + 1));
   }
   out << std::endl << std::endl << "Hib\xE1s input file!" << std::endl;
+  printWarnings(command, input, warned, err);
   err << why << std::endl;
   int status = explain(1);
   pauseConsole();

@@ -2,10 +2,12 @@
 #include "exec/executor.h"
 
 #include "exec/lifetimes.h"
+#include "exec/misplaced_word.h"
 #include "exec/operators.h"
 #include "exec/trace.h"
 
 void executeCommands(Evaluation &ev) {
+  checkRoot(ev.command);
   CommandNode *head = ev.command.head();
   if (head->prev == nullptr) {
     return;
