@@ -7,30 +7,31 @@
 #include "store/error.h"
 
 #include <string>
-#include <string_view>
 #include <vector>
 
-const Column &findColumn(const Table &table, const CommandNode &nameNode) {
-  const Column *found = nullptr;
-  std::size_t count = 0;
+ColumnIndex::ColumnIndex(const Table &table) : table_(table) {
   for (const Column *c = firstColumn(table); c != nullptr; c = c->next) {
-    if (c->name == nameNode.text) {
-      found = found != nullptr ? found : c;
-      ++count;
+    auto [entry, added] = byName_.try_emplace(c->name, Entry{c, 1});
+    if (!added) {
+      ++entry->second.count;
     }
   }
-  if (count > 1) {
-    throw InputError("A(z) " + shownName(nameNode.text) + " oszlop nem egyertelmu: " + std::to_string(count) +
-                         " oszlopnak is ez a neve.",
+}
+
+const Column &ColumnIndex::find(const CommandNode &nameNode) const {
+  auto entry = byName_.find(nameNode.text);
+  if (entry != byName_.end() && entry->second.count > 1) {
+    throw InputError("A(z) " + shownName(nameNode.text) +
+                         " oszlop nem egyertelmu: " + std::to_string(entry->second.count) + " oszlopnak is ez a neve.",
                      nameNode.line, nameNode.column);
   }
-  if (found == nullptr) {
+  if (entry == byName_.end()) {
     std::vector<std::string_view> names;
-    for (const Column *c = firstColumn(table); c != nullptr; c = c->next) {
+    for (const Column *c = firstColumn(table_); c != nullptr; c = c->next) {
       names.emplace_back(c->name);
     }
-    throw InputError("A(z) " + shownName(nameNode.text) + " oszlop nem letezik." + suggestion(nameNode.text, names), nameNode.line,
-                     nameNode.column);
+    throw InputError("A(z) " + shownName(nameNode.text) + " oszlop nem letezik." + suggestion(nameNode.text, names),
+                     nameNode.line, nameNode.column);
   }
-  return *found;
+  return *entry->second.first;
 }

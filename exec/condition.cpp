@@ -54,7 +54,7 @@ struct Side {
 class ConditionEvaluator {
 public:
   ConditionEvaluator(const Command &command, const Table &relation, Trace *trace)
-      : command_(command), relation_(relation), trace_(trace) {}
+      : command_(command), relation_(relation), columns_(relation), trace_(trace) {}
 
   Mask run(const CommandNode &root) {
     countUses(root);
@@ -169,7 +169,7 @@ private:
     if (n.kind == NodeKind::literal) {
       return {n.text, nullptr};
     }
-    return {{}, &findColumn(relation_, n)};
+    return {{}, &columns_.find(n)};
   }
 
   // An int column compared with a literal that is no whole number would
@@ -178,8 +178,8 @@ private:
                                  const CommandNode &otherNode) {
     if (literal.column == nullptr && other.column != nullptr && other.column->width == 0 &&
         !isWholeNumber(literal.literal)) {
-      throw InputError("A(z) '" + shownName(literalNode.text) + "' nem egesz szam, de a(z) " + shownName(otherNode.text) +
-                           " oszlop int.",
+      throw InputError("A(z) '" + shownName(literalNode.text) + "' nem egesz szam, de a(z) " +
+                           shownName(otherNode.text) + " oszlop int.",
                        literalNode.line, literalNode.column);
     }
   }
@@ -215,6 +215,7 @@ private:
 
   const Command &command_;
   const Table &relation_;
+  ColumnIndex columns_;
   Trace *trace_;
   std::vector<Frame> frames_;
   std::vector<Mask> results_;

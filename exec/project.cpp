@@ -15,13 +15,14 @@ void evaluateProject(Evaluation &ev, CommandNode &node) {
   Table &result = createTempTable(ev, node);
   Table &r = resolveOperand(ev, node, 1);
   if (node.moreArgs.empty()) {
-    throw InputError("A(z) " + shownName(node.text) + " operatornak hianyzik " + withArticle(2) + " operandusa.", node.line,
-                     node.column);
+    throw InputError("A(z) " + shownName(node.text) + " operatornak hianyzik " + withArticle(2) + " operandusa.",
+                     node.line, node.column);
   }
   std::vector<const Column *> sources;
   int position = 2;
+  ColumnIndex columns(r);
   for (const ArgLink &link : node.moreArgs) {
-    sources.push_back(&findColumn(r, operandNode(ev, node, link.id, position++)));
+    sources.push_back(&columns.find(operandNode(ev, node, link.id, position++)));
   }
   double valueBytes = 0;
   for (const Column *c : sources) {

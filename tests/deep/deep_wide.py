@@ -123,6 +123,11 @@ def main():
     pairs = sorted({(row[c - 1], row[0]) for row in values})
     case('10,000 columns projected', b'project(R, c%d, c0)\n' % (c - 1) + wide,
          result([b'c%d int' % (c - 1), b'c0 int'], [[b'%d' % a, b'%d' % b] for a, b in pairs]))
+    # Each name looked up by a scan of the columns would cost k * m.
+    m = scaled(1000000)
+    case('1,000,000 columns named', b'project(R' + b''.join(b', c%d' % i for i in range(m)) + b')\n' +
+         relation(b'R', [b'c%d int' % i for i in range(m)], [[b'1'] * m]),
+         result([b'c%d int' % i for i in range(m)], [[b'1'] * m]))
     texts = [[b'%d' % v for v in row] for row in values]
     columns = [x + b' int' for x in names]
     # R is not in ascending order; merged with itself it comes back sorted.
