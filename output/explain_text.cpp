@@ -190,7 +190,11 @@ private:
       text += lasts_[level] ? "    " : "|   ";
     }
     if (depth > drawnDepth) {
-      text += "[" + std::to_string(depth) + "] ";
+      // Appended piece by piece: "[" + std::to_string(...) trips a false
+      // -Wrestrict in the mingw-w64 GCC 12.
+      text += '[';
+      text += std::to_string(depth);
+      text += "] ";
     }
     if (depth > 0) {
       text += below ? (lasts_[depth] ? "    " : "|   ") : (lasts_[depth] ? "`-- " : "|-- ");
