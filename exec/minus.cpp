@@ -9,13 +9,13 @@ void evaluateMinus(Evaluation &ev, CommandNode &node) {
   if (firstColumn(l) == nullptr) {
     return;
   }
-  std::vector<Column *> targets = appendTargets(result);
+  std::vector<Column *> targets = appendTargets(result, rowCount(l));
   RowCursor rl(l);
   RowCursor rr(r);
   while (!rl.exhausted()) {
     int c = rr.exhausted() ? -1 : compareRows(rl, rr);
     if (c < 0) {
-      appendRow(result, targets, rl);
+      appendRow(targets, rl);
       rl.advance();
     } else if (c == 0) {
       rl.advance();

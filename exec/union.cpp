@@ -10,23 +10,23 @@ void evaluateUnion(Evaluation &ev, CommandNode &node) {
   if (firstColumn(a) == nullptr) {
     return;
   }
-  std::vector<Column *> targets = appendTargets(result);
+  std::vector<Column *> targets = appendTargets(result, rowCount(a) + rowCount(b));
   RowCursor ra(a);
   RowCursor rb(b);
   while (!ra.exhausted()) {
     int c = rb.exhausted() ? -1 : compareRows(ra, rb);
     if (c <= 0) {
-      appendRow(result, targets, ra);
+      appendRow(targets, ra);
       ra.advance();
       if (c == 0) {
         rb.advance();
       }
     } else {
-      appendRow(result, targets, rb);
+      appendRow(targets, rb);
       rb.advance();
     }
   }
   for (; !rb.exhausted(); rb.advance()) {
-    appendRow(result, targets, rb);
+    appendRow(targets, rb);
   }
 }

@@ -64,12 +64,26 @@ int readHeader(Table &table, CharStream &in, int ch) {
   return ch;
 }
 
+// Rows up to the relation's blank line, a bound good enough to reserve for:
+// a quoted value may hold line ends, and then the columns grow as they go.
+std::size_t rowsAhead(std::string_view rest) {
+  std::size_t rows = 1;
+  for (std::size_t at = rest.find('\n'); at != std::string_view::npos && at + 1 < rest.size() && rest[at + 1] != '\n';
+       at = rest.find('\n', at + 1)) {
+    ++rows;
+  }
+  return rows;
+}
+
+// Values are kept as views into the input text, which outlives every
+// relation: a value's bytes are the characters read for it, contiguous there.
 void readRows(Table &table, CharStream &in, int ch) {
   std::vector<Column *> columns;
+  std::size_t rows = rowsAhead(in.rest());
   for (Column *c = firstColumn(table); c != nullptr; c = c->next) {
+    c->cells.reserve(rows);
     columns.push_back(c);
   }
-  std::string value;
   std::size_t count = 0; // values of the current row so far
   long long rowLine = in.line();
   bool stop = false;
@@ -80,28 +94,31 @@ void readRows(Table &table, CharStream &in, int ch) {
     while (ch == ' ' || ch == '\t') {
       ch = in.get();
     }
+    const char *start = nullptr;
+    const char *finish = nullptr;
     if (ch == '\'') {
+      start = in.position();
       ch = in.get();
       while (ch != end && ch != '\'') {
-        value.push_back(static_cast<char>(ch));
-        in.appendRun(value, '\'');
+        in.skipRun('\'');
         ch = in.get();
       }
+      finish = ch == end ? in.position() : in.position() - 1;
       while (ch != end && ch != ',' && ch != '\n') {
         ch = in.get();
       }
     } else {
+      start = in.position() - (ch == end ? 0 : 1);
       while (ch != end && ch != ',' && ch != '\n') {
-        value.push_back(static_cast<char>(ch));
-        in.appendRun(value, ',');
+        in.skipRun(',');
         ch = in.get();
       }
+      finish = ch == end ? in.position() : in.position() - 1;
     }
     if (count < columns.size()) {
-      appendValue(table, *columns[count], value);
+      appendStored(*columns[count], {start, static_cast<std::size_t>(finish - start)});
     }
     ++count;
-    value.clear();
     bool rowEnded = ch == '\n';
     if (rowEnded || ch == end) {
       if (count != columns.size()) {
