@@ -36,7 +36,7 @@ std::string placeOf(const std::string &path, const InputError &e) {
 bool runStages(Database &db, Command &command, const std::string &input, const std::string &output, std::ostream &out,
                std::ostream &err) {
   out << "File (" << input << ") olvasasa...";
-  std::string text;
+  InputBytes text;
   if (!loadInput(db, command, input, text)) {
     out << std::endl << "A(z) " << input << " file nem letezik." << std::endl << std::endl;
     err << printable("tabulon: " + input + ": a file nem nyithato meg olvasasra.") << std::endl;
@@ -50,7 +50,7 @@ bool runStages(Database &db, Command &command, const std::string &input, const s
   out << "File (" << output << ") irasa...";
   const CommandNode *root = command.root();
   const Table *result = root != nullptr ? root->result : nullptr;
-  if (!writeOutput(output, text, result, out)) {
+  if (!writeOutput(output, text.view(), result, out)) {
     err << printable("tabulon: " + output + ": a kimeneti file nem irhato.") << std::endl;
     return false;
   }

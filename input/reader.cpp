@@ -5,7 +5,6 @@
 
 #include "input/line_ends.h"
 #include "input/tokenizer.h"
-#include "platform/files.h"
 #include "store/error.h"
 #include "store/int_value.h"
 
@@ -250,11 +249,14 @@ void loadFrom(Database &db, Command &command, std::string_view text) {
   readTables(in, db);
 }
 
-bool loadInput(Database &db, Command &command, const std::string &path, std::string &text) {
-  if (!readWholeFile(path, text)) {
+bool loadInput(Database &db, Command &command, const std::string &path, InputBytes &text) {
+  if (!text.load(path)) {
     return false;
   }
-  foldLineEnds(text);
-  loadFrom(db, command, text);
+  // Only a text with a CR is changed, and only then copied out of a mapping.
+  if (text.view().find('\r') != std::string_view::npos) {
+    foldLineEnds(text.owned());
+  }
+  loadFrom(db, command, text.view());
   return true;
 }

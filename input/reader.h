@@ -4,6 +4,7 @@
 
 #include "input/char_stream.h"
 #include "input/command.h"
+#include "platform/input_bytes.h"
 #include "store/database.h"
 
 #include <memory>
@@ -13,7 +14,7 @@
 // Reads the file at path into text (line ends folded) and loads the command
 // and the relations from it; their values are views into text. False when
 // the file cannot be read.
-bool loadInput(Database &db, Command &command, const std::string &path, std::string &text);
+bool loadInput(Database &db, Command &command, const std::string &path, InputBytes &text);
 
 // The file-independent core of loadInput, over text with folded line ends,
 // which must outlive db: values are views into it.
