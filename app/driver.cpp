@@ -6,6 +6,7 @@
 #include "exec/executor.h"
 #include "input/reader.h"
 #include "output/writer.h"
+#include "platform/input_bytes.h"
 #include "platform/pause.h"
 #include "store/error.h"
 
@@ -33,10 +34,9 @@ std::string placeOf(const std::string &path, const InputError &e) {
 }
 
 // The stages of one run; false when a stage failed with its own message.
-bool runStages(Database &db, Command &command, const std::string &input, const std::string &output, std::ostream &out,
-               std::ostream &err) {
+bool runStages(InputBytes &text, Database &db, Command &command, const std::string &input, const std::string &output,
+               std::ostream &out, std::ostream &err) {
   out << "File (" << input << ") olvasasa...";
-  InputBytes text;
   if (!loadInput(db, command, input, text)) {
     out << std::endl << "A(z) " << input << " file nem letezik." << std::endl << std::endl;
     err << printable("tabulon: " + input + ": a file nem nyithato meg olvasasra.") << std::endl;
@@ -72,11 +72,13 @@ int runTabulon(int argc, const char *const *argv, std::ostream &out, std::ostrea
   }
   const std::string input = argv[1];
   const std::string output = argv[2];
+  // Declared before db, so that it outlives every value that views it.
+  InputBytes text;
   Database db;
   Command command;
   std::string why;
   try {
-    return runStages(db, command, input, output, out, err) ? 0 : 1;
+    return runStages(text, db, command, input, output, out, err) ? 0 : 1;
   } catch (const InputError &e) {
     why = printable("tabulon: " + placeOf(input, e) + ": " + e.message());
   } catch (const std::bad_alloc &) {
