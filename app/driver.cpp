@@ -1,9 +1,13 @@
 // The driver. Console texts are fixed; every line end is flushed. A failure
 // gives the one fixed message on standard output and, on standard error, one
-// line that says what went wrong and where.
+// line that says what went wrong and where. Warnings go to standard error
+// too, after the stage that found them, and change nothing else.
 #include "app/driver.h"
 
+#include "app/explain_output.h"
+#include "app/options.h"
 #include "exec/executor.h"
+#include "exec/trace.h"
 #include "input/reader.h"
 #include "output/writer.h"
 #include "platform/input_bytes.h"
@@ -11,6 +15,7 @@
 #include "store/error.h"
 
 #include <new>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -22,29 +27,47 @@ void printBanner(std::ostream &out) {
   out << std::endl;
 }
 
-std::string placeOf(const std::string &path, const InputError &e) {
+std::string placeOf(const std::string &path, long long line, long long column) {
   std::string place = path;
-  if (e.line() > 0) {
-    place += ":" + std::to_string(e.line());
-    if (e.column() > 0) {
-      place += ":" + std::to_string(e.column());
+  if (line > 0) {
+    place += ':';
+    place += std::to_string(line);
+    if (column > 0) {
+      place += ':';
+      place += std::to_string(column);
     }
   }
   return place;
 }
 
+// Prints the warnings found since the last call, one line each.
+void printWarnings(const Command &command, const std::string &input, std::size_t &printed, std::ostream &err) {
+  for (; printed < command.warnings.size(); ++printed) {
+    const Warning &w = command.warnings[printed];
+    err << printable("tabulon: " + placeOf(input, w.line, w.column) + ": Figyelem: " + w.message) << std::endl;
+  }
+}
+
 // The stages of one run; false when a stage failed with its own message.
-bool runStages(InputBytes &text, Database &db, Command &command, const std::string &input, const std::string &output,
-               std::ostream &out, std::ostream &err) {
+bool runStages(InputBytes &text, Database &db, Command &command, Trace *trace, const std::string &input,
+               const std::string &output, std::ostream &out, std::ostream &err, std::size_t &warned) {
   out << "File (" << input << ") olvasasa...";
   if (!loadInput(db, command, input, text)) {
     out << std::endl << "A(z) " << input << " file nem letezik." << std::endl << std::endl;
     err << printable("tabulon: " + input + ": a file nem nyithato meg olvasasra.") << std::endl;
+    if (trace != nullptr) {
+      trace->fail(0, 0, input + ": a file nem nyithato meg olvasasra.");
+    }
     return false;
   }
   out << "\t\t kesz." << std::endl;
+  printWarnings(command, input, warned, err);
   out << "Parancs vegrehajtasa...";
   Evaluation ev{db, command};
+  if (trace != nullptr) {
+    trace->noteInputs(db);
+    ev.trace = trace;
+  }
   executeCommands(ev);
   out << "\t\t\t kesz." << std::endl;
   out << "File (" << output << ") irasa...";
@@ -55,32 +78,47 @@ bool runStages(InputBytes &text, Database &db, Command &command, const std::stri
     return false;
   }
   out << "\t\t kesz." << std::endl << std::endl;
-  if (result == nullptr) {
-    err << "tabulon: Figyelem: a parancs nem ad eredmeny relaciot." << std::endl;
-  }
   return true;
 }
 
 } // namespace
 
 int runTabulon(int argc, const char *const *argv, std::ostream &out, std::ostream &err) {
+  Options options;
+  OptionsOutcome parsed = parseOptions(argc, argv, options, out, err);
+  if (parsed != OptionsOutcome::run) {
+    return parsed == OptionsOutcome::exitSuccess ? 0 : 1;
+  }
   printBanner(out);
-  if (argc < 3) {
+  if (options.files.size() < 2) {
     out << "Hianyzo parameterek." << std::endl;
     out << "Hasznalat: tabulon.exe inputfile outputfile" << std::endl << std::endl;
     return 1;
   }
-  const std::string input = argv[1];
-  const std::string output = argv[2];
-  // Declared before db, so that it outlives every value that views it.
+  const std::string &input = options.files[0];
+  const std::string &output = options.files[1];
+  // Declared before db, so that it outlives every value that views it: the
+  // explanation reads the relations after the stages.
   InputBytes text;
   Database db;
   Command command;
+  std::optional<Trace> trace;
+  if (!options.explain.empty()) {
+    trace.emplace(options.explainRows);
+  }
+  auto explain = [&](int status) {
+    bool written = !trace || writeExplanations(options.explain, {command, *trace, db}, out, err);
+    return written ? status : 1;
+  };
   std::string why;
+  std::size_t warned = 0;
   try {
-    return runStages(text, db, command, input, output, out, err) ? 0 : 1;
+    return explain(runStages(text, db, command, trace ? &*trace : nullptr, input, output, out, err, warned) ? 0 : 1);
   } catch (const InputError &e) {
-    why = printable("tabulon: " + placeOf(input, e) + ": " + e.message());
+    why = printable("tabulon: " + placeOf(input, e.line(), e.column()) + ": " + e.message());
+    if (trace) {
+      trace->fail(e.line(), e.column(), e.message());
+    }
   } catch (const std::bad_alloc &) {
     why = "tabulon: elfogyott a memoria.";
   } catch (const std::exception &e) {
@@ -88,8 +126,13 @@ int runTabulon(int argc, const char *const *argv, std::ostream &out, std::ostrea
   } catch (...) {
     why = "tabulon: ismeretlen hiba.";
   }
+  if (trace && !trace->failure()) {
+    trace->fail(0, 0, why.substr(why.find(' ') + 1));
+  }
   out << std::endl << std::endl << "Hib\xE1s input file!" << std::endl;
+  printWarnings(command, input, warned, err);
   err << why << std::endl;
+  int status = explain(1);
   pauseConsole();
-  return 1;
+  return status;
 }

@@ -258,6 +258,30 @@ def run_tabulon(binary, case):
     return timed([binary, str(case / "input.txt"), str(case / "tabulon-out.txt")])
 
 
+def explain_overhead(binary, root, sizes, ops, runs, seed, form):
+    """Median wall and CPU time of tabulon with --explain out.FORM against the
+    plain run, the two alternating; the ratio is what the explanation costs."""
+    print(f"| operator | rows | plain (s) | --explain .{form} (s) | wall ratio | CPU ratio |")
+    print("|---|---:|---:|---:|---:|---:|")
+    for n in sizes:
+        generate(root, n, seed)
+        for op in ops:
+            case = root / str(n) / op
+            plain = [binary, str(case / "input.txt"), str(case / "tabulon-out.txt")]
+            explained = [binary, "--explain", str(case / f"explain.{form}")] + plain[1:]
+            timed(plain)
+            timed(explained)
+            times = {"plain": [], "explain": []}
+            for i in range(runs or (5 if n >= 10**6 else 9)):
+                order = [("plain", plain), ("explain", explained)]
+                for tag, cmd in order if i % 2 == 0 else reversed(order):
+                    times[tag].append(timed(cmd)[:2])
+            wall = {tag: median([t[0] for t in ts]) for tag, ts in times.items()}
+            cpu = {tag: median([t[1] for t in ts]) for tag, ts in times.items()}
+            print(f"| {op} | {n:,} | {wall['plain']:.3f} | {wall['explain']:.3f} | "
+                  f"{wall['explain'] / wall['plain']:.3f} | {cpu['explain'] / cpu['plain']:.3f} |")
+
+
 def run_sqlite(binary, case):
     with open(case / "script.sql", "rb") as script:
         return timed([binary, "-batch", ":memory:"], stdin=script)
@@ -356,6 +380,8 @@ def main():
                         help="timed runs of sqlite3 (default as --runs, 1 at 1e7 and above)")
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--json", help="also write the measurements here")
+    parser.add_argument("--explain", metavar="FORM", choices=["txt", "json", "dot", "sql"],
+                        help="instead of sqlite3, time tabulon --explain out.FORM against the plain run")
     args = parser.parse_args()
 
     ops = [op for op in args.ops.split(",") if op]
@@ -367,6 +393,9 @@ def main():
             parser.error(f"not an executable: {binary}")
 
     root = Path(args.data)
+    if args.explain:
+        explain_overhead(args.tabulon, root, args.sizes, ops, args.runs, args.seed, args.explain)
+        return 0
     sqlite_version = "-"
     if not args.no_sqlite:
         sqlite_version = subprocess.run([args.sqlite, "-version"], capture_output=True, text=True).stdout.split()[0]

@@ -5,7 +5,10 @@
 // or nested sharing would cost 2^depth evaluations.
 #include "exec/condition.h"
 
+#include "exec/columns.h"
+#include "exec/misplaced_word.h"
 #include "exec/rows.h"
+#include "exec/trace.h"
 #include "exec/wording.h"
 #include "store/error.h"
 #include "store/int_value.h"
@@ -50,7 +53,8 @@ struct Side {
 
 class ConditionEvaluator {
 public:
-  ConditionEvaluator(const Command &command, const Table &relation) : command_(command), relation_(relation) {}
+  ConditionEvaluator(const Command &command, const Table &relation, Trace *trace)
+      : command_(command), relation_(relation), trace_(trace) {}
 
   Mask run(const CommandNode &root) {
     countUses(root);
@@ -111,9 +115,8 @@ private:
       }
       return;
     }
-    if (n.kind == NodeKind::literal || n.kind == NodeKind::name) {
-      std::string shown = n.kind == NodeKind::literal ? "'" + n.text + "'" : n.text;
-      throw InputError("A(z) " + shownName(shown) + " nem feltetel.", n.line, n.column);
+    if (!isComparison(n.kind) && !isLogical(n.kind)) {
+      rejectAsCondition(n);
     }
     frames_.push_back({&n, 0});
   }
@@ -139,6 +142,9 @@ private:
     } else {
       results_.push_back(compare(n));
     }
+    if (trace_ != nullptr) {
+      trace_->conditionEvaluated(n, results_.back());
+    }
     auto uses = uses_.find(&n);
     if (uses != uses_.end() && uses->second > 1) {
       saved_.emplace(&n, Saved{results_.back(), uses->second - 1});
@@ -163,21 +169,29 @@ private:
     if (n.kind == NodeKind::literal) {
       return {n.text, nullptr};
     }
-    for (const Column *c = firstColumn(relation_); c != nullptr; c = c->next) {
-      if (c->name == n.text) {
-        return {{}, c};
-      }
+    return {{}, &findColumn(relation_, n)};
+  }
+
+  // An int column compared with a literal that is no whole number would
+  // compare with the number that the literal's leading digits make.
+  static void requireWholeNumber(const Side &literal, const CommandNode &literalNode, const Side &other,
+                                 const CommandNode &otherNode) {
+    if (literal.column == nullptr && other.column != nullptr && other.column->width == 0 &&
+        !isWholeNumber(literal.literal)) {
+      throw InputError("A(z) '" + shownName(literalNode.text) + "' nem egesz szam, de a(z) " + shownName(otherNode.text) +
+                           " oszlop int.",
+                       literalNode.line, literalNode.column);
     }
-    throw InputError("A(z) " + shownName(n.text) + " oszlop nem letezik.", n.line, n.column);
   }
 
   Mask compare(const CommandNode &n) {
-    Side left = side(operand(n, 1));
-    Side right = side(operand(n, 2));
+    const CommandNode &leftNode = operand(n, 1);
+    const CommandNode &rightNode = operand(n, 2);
+    Side left = side(leftNode);
+    Side right = side(rightNode);
+    requireWholeNumber(left, leftNode, right, rightNode);
+    requireWholeNumber(right, rightNode, left, leftNode);
     Mask out;
-    if (!isComparison(n.kind)) {
-      return out; // a word that is no keyword compares nothing
-    }
     bool numeric =
         (left.column != nullptr && left.column->width == 0) || (right.column != nullptr && right.column->width == 0);
     std::size_t rows = rowCount(relation_);
@@ -202,6 +216,7 @@ private:
 
   const Command &command_;
   const Table &relation_;
+  Trace *trace_;
   std::vector<Frame> frames_;
   std::vector<Mask> results_;
   std::unordered_map<const CommandNode *, int> uses_;
@@ -210,6 +225,7 @@ private:
 
 } // namespace
 
-std::vector<bool> evaluateCondition(const Command &command, const Table &relation, const CommandNode &root) {
-  return ConditionEvaluator(command, relation).run(root);
+std::vector<bool> evaluateCondition(const Command &command, const Table &relation, const CommandNode &root,
+                                    Trace *trace) {
+  return ConditionEvaluator(command, relation, trace).run(root);
 }

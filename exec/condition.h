@@ -6,5 +6,9 @@
 
 #include <vector>
 
-// One boolean per row of relation for the condition rooted at root.
-std::vector<bool> evaluateCondition(const Command &command, const Table &relation, const CommandNode &root);
+class Trace;
+
+// One boolean per row of relation for the condition rooted at root; each
+// condition node's mask is shown to trace, when there is one.
+std::vector<bool> evaluateCondition(const Command &command, const Table &relation, const CommandNode &root,
+                                    Trace *trace = nullptr);

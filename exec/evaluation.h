@@ -1,5 +1,6 @@
 // The state of one evaluation of a command: the relations, the command tree,
-// and what the results alive have claimed of the memory budget.
+// what the results alive have claimed of the memory budget, and the
+// recorder of an explanation, when one was asked for.
 #pragma once
 
 #include "input/command.h"
@@ -7,9 +8,12 @@
 
 #include <unordered_map>
 
+class Trace;
+
 struct Evaluation {
   Database &db;
   Command &command;
   double claimedBytes = 0;                            // by the results alive
   std::unordered_map<const Table *, double> claims{}; // by each result
+  Trace *trace = nullptr;
 };

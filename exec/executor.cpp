@@ -2,15 +2,21 @@
 #include "exec/executor.h"
 
 #include "exec/lifetimes.h"
+#include "exec/misplaced_word.h"
 #include "exec/operators.h"
+#include "exec/trace.h"
 
 void executeCommands(Evaluation &ev) {
+  checkRoot(ev.command);
   CommandNode *head = ev.command.head();
   if (head->prev == nullptr) {
     return;
   }
   ResultLifetimes lifetimes(ev.command);
   for (CommandNode *node = head->prev; node != head; node = node->prev) {
+    if (ev.trace != nullptr) {
+      ev.trace->operatorStarts(*node);
+    }
     switch (node->kind) {
     case NodeKind::unionOp:
       evaluateUnion(ev, *node);
@@ -33,6 +39,10 @@ void executeCommands(Evaluation &ev) {
     default:
       continue; // conditions, literals and names are evaluated by their users
     }
+    if (ev.trace != nullptr) {
+      ev.trace->operatorEnds(ev.command, *node);
+    }
+    // After the trace has copied what it shows of the operands.
     lifetimes.evaluated(ev, *node);
   }
 }

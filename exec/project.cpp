@@ -1,26 +1,27 @@
 // project(R, c1, c2, ...): the named columns in the named order, rows in
 // ascending order, of each group of equal rows the first in R's order. A
 // stable sort of row numbers gives that outcome in O(n log n).
+#include "exec/columns.h"
 #include "exec/memory_budget.h"
 #include "exec/operators.h"
 #include "exec/project_order.h"
 #include "exec/rows.h"
+#include "exec/wording.h"
+#include "store/error.h"
 
 #include <vector>
 
 void evaluateProject(Evaluation &ev, CommandNode &node) {
   Table &result = createTempTable(ev, node);
   Table &r = resolveOperand(ev, node, 1);
+  if (node.moreArgs.empty()) {
+    throw InputError("A(z) " + shownName(node.text) + " operatornak hianyzik " + withArticle(2) + " operandusa.", node.line,
+                     node.column);
+  }
   std::vector<const Column *> sources;
   int position = 2;
   for (const ArgLink &link : node.moreArgs) {
-    const CommandNode &name = operandNode(ev, node, link.id, position++);
-    for (const Column *c = firstColumn(r); c != nullptr; c = c->next) {
-      if (c->name == name.text) {
-        sources.push_back(c);
-        break;
-      }
-    }
+    sources.push_back(&findColumn(r, operandNode(ev, node, link.id, position++)));
   }
   double valueBytes = 0;
   for (const Column *c : sources) {

@@ -2,7 +2,9 @@
 // every operator shares.
 #include "exec/rows.h"
 
+#include "exec/misplaced_word.h"
 #include "exec/wording.h"
+#include "input/near_name.h"
 #include "store/error.h"
 #include "store/int_value.h"
 
@@ -90,6 +92,28 @@ void copyColumns(Table &result, const Table &source) {
   }
 }
 
+namespace {
+
+std::string typeName(std::int32_t width) { return width == 0 ? "int" : "char(" + std::to_string(width) + ")"; }
+
+// Where the file shows why the relation is missing, the error points there;
+// otherwise at the name, with the nearest relation name of the file.
+[[noreturn]] void rejectMissingRelation(const Evaluation &ev, const CommandNode &node) {
+  for (const LostRelation &lost : ev.command.lost) {
+    if (lost.name == node.text) {
+      throw InputError(lost.message, lost.line, lost.column);
+    }
+  }
+  std::vector<std::string_view> names;
+  for (const auto &t : ev.db.tables) {
+    names.emplace_back(t->name);
+  }
+  throw InputError("A(z) " + shownName(node.text) + " relacio nem letezik." + suggestion(node.text, names), node.line,
+                   node.column);
+}
+
+} // namespace
+
 CommandNode &operandNode(Evaluation &ev, const CommandNode &op, int id, int position) {
   CommandNode *node = id > 0 ? ev.command.findNode(id) : nullptr;
   if (node == nullptr) {
@@ -105,9 +129,12 @@ Table &resolveOperand(Evaluation &ev, const CommandNode &op, int position) {
   if (node.kind == NodeKind::name) {
     node.result = ev.db.findTable(node.text);
     if (node.result == nullptr) {
-      throw InputError("A(z) " + shownName(node.text) + " relacio nem letezik.", node.line, node.column);
+      rejectMissingRelation(ev, node);
     }
     return *node.result;
+  }
+  if (node.kind == NodeKind::otherWord && !node.text.empty()) {
+    rejectAsOperator(node);
   }
   if (!isRelational(node.kind)) {
     throw InputError("A(z) " + shownName(op.text) + " operator " + std::to_string(position) +
@@ -133,6 +160,16 @@ MergeOperands openMerge(Evaluation &ev, CommandNode &node) {
     throw InputError("A(z) " + shownName(node.text) + " operandusainak oszlopszama elter: " + std::to_string(na) +
                          " es " + std::to_string(nb) + ".",
                      node.line, node.column);
+  }
+  // Merged under A's header, a char value would be written as an int.
+  int position = 1;
+  for (const Column *ca = firstColumn(a), *cb = firstColumn(b); ca != nullptr; ca = ca->next, cb = cb->next) {
+    if ((ca->width == 0) != (cb->width == 0)) {
+      throw InputError("A(z) " + shownName(node.text) + " operandusainak " + std::to_string(position) +
+                           ". oszlopa tipusban elter: " + typeName(ca->width) + " es " + typeName(cb->width) + ".",
+                       node.line, node.column);
+    }
+    ++position;
   }
   copyColumns(result, a);
   return {result, a, b};

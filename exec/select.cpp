@@ -15,7 +15,7 @@ void evaluateSelect(Evaluation &ev, CommandNode &node) {
   copyColumns(result, r);
   std::vector<bool> mask;
   if (firstColumn(r) != nullptr) {
-    mask = evaluateCondition(ev.command, r, condition);
+    mask = evaluateCondition(ev.command, r, condition, ev.trace);
   }
   std::vector<Column *> targets =
       appendTargets(result, static_cast<std::size_t>(std::count(mask.begin(), mask.end(), true)));

@@ -1,18 +1,22 @@
-// union(A, B): one merge pass over both operands; on equal rows A's row wins.
+// union(A, B): one merge pass over both operands as sets; on equal rows A's
+// row wins.
 #include "exec/memory_budget.h"
 #include "exec/operators.h"
 #include "exec/rows.h"
+#include "exec/set_operand.h"
 
 void evaluateUnion(Evaluation &ev, CommandNode &node) {
-  auto [result, a, b] = openMerge(ev, node);
-  claimResultMemory(ev, node, std::uint64_t{rowCount(a)} + rowCount(b), columnCount(a),
-                    valueBytesOf(a) + valueBytesOf(b));
-  if (firstColumn(a) == nullptr) {
+  auto [result, first, second] = openMerge(ev, node);
+  claimResultMemory(ev, node, std::uint64_t{rowCount(first)} + rowCount(second), columnCount(first),
+                    valueBytesOf(first) + valueBytesOf(second));
+  if (firstColumn(first) == nullptr) {
     return;
   }
-  std::vector<Column *> targets = appendTargets(result, rowCount(a) + rowCount(b));
-  RowCursor ra(a);
-  RowCursor rb(b);
+  SetOperand a(first);
+  SetOperand b(second);
+  std::vector<Column *> targets = appendTargets(result, rowCount(a.rows()) + rowCount(b.rows()));
+  RowCursor ra(a.rows());
+  RowCursor rb(b.rows());
   while (!ra.exhausted()) {
     int c = rb.exhausted() ? -1 : compareRows(ra, rb);
     if (c <= 0) {

@@ -1,11 +1,13 @@
 // libFuzzer target: the whole pipeline in-process on arbitrary bytes - load
-// from the buffer, execute, write to a buffer - checking the invariants that
-// every run must keep.
+// from the buffer, execute, write to a buffer, explain in every form -
+// checking the invariants that every run must keep.
 #include "exec/executor.h"
 #include "exec/memory_budget.h"
 #include "exec/rows.h"
+#include "exec/trace.h"
 #include "input/line_ends.h"
 #include "input/reader.h"
+#include "output/explain.h"
 #include "output/writer.h"
 #include "store/database.h"
 #include "store/error.h"
@@ -54,6 +56,14 @@ void checkProjections(const Command &command) {
   }
 }
 
+// Every form of the explanation, of a run that succeeded or failed.
+void explain(const Command &command, const Trace &trace, const Database &db) {
+  for (ExplainFormat format : {ExplainFormat::text, ExplainFormat::json, ExplainFormat::dot, ExplainFormat::sql}) {
+    std::ostringstream out;
+    writeExplanation(format, {command, trace, db}, out);
+  }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
@@ -63,14 +73,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   foldLineEnds(text);
   Database db;
   Command command;
+  Trace trace(20);
   try {
     loadFrom(db, command, text);
     checkRectangular(db.tables);
     Evaluation ev{db, command};
+    trace.noteInputs(db);
+    ev.trace = &trace;
     executeCommands(ev);
-  } catch (const InputError &) {
+  } catch (const InputError &e) {
+    trace.fail(e.line(), e.column(), e.what());
+    explain(command, trace, db);
     return 0;
   }
+  explain(command, trace, db);
   checkRectangular(db.results);
   checkProjections(command);
   std::ostringstream out;

@@ -3,6 +3,8 @@
 // first operand, moreArgs the operands that follow a ','.
 #pragma once
 
+#include "store/warning.h"
+
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -61,9 +63,21 @@ struct CommandNode {
 // The id of the first moreArgs link, or -1 when there is none.
 inline int secondArg(const CommandNode &node) { return node.moreArgs.empty() ? -1 : node.moreArgs.front().id; }
 
-// The nodes of one command, owned here and indexed by id (the head is id 0).
+// A relation name that the file holds where the reader could not take it for
+// a relation, and why; reported when the command names that relation.
+struct LostRelation {
+  std::string name;
+  std::string message;
+  long long line = 0;
+  long long column = 0;
+};
+
+// The nodes of one command, owned here and indexed by id (the head is id 0),
+// and what reading the input noted for the driver and the executor.
 struct Command {
   std::deque<CommandNode> nodes;
+  std::vector<Warning> warnings; // in the order found
+  std::vector<LostRelation> lost;
 
   Command() { nodes.emplace_back(); }
   Command(const Command &) = delete;

@@ -3,11 +3,13 @@
 // rejected rather than stored ragged.
 #include "input/reader.h"
 
+#include "input/column_type.h"
 #include "input/line_ends.h"
 #include "input/tokenizer.h"
 #include "store/error.h"
 #include "store/int_value.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <ostream>
@@ -18,39 +20,95 @@ namespace {
 
 constexpr int end = CharStream::end;
 
+bool isBlank(int ch) { return ch == ' ' || ch == '\t'; }
+
+std::string_view trimmed(std::string_view s) {
+  while (!s.empty() && isBlank(s.front())) {
+    s.remove_prefix(1);
+  }
+  while (!s.empty() && isBlank(s.back())) {
+    s.remove_suffix(1);
+  }
+  return s;
+}
+
+// A value as a warning shows it: cut short, and before any control byte,
+// so that the warning stays one line of text.
+std::string shown(std::string_view value) {
+  constexpr std::size_t longest = 20;
+  std::size_t n = 0;
+  while (n < value.size() && n < longest && static_cast<unsigned char>(value[n]) >= 0x20 && value[n] != 0x7f) {
+    ++n;
+  }
+  return "'" + std::string(value.substr(0, n)) + (n < value.size() ? "...'" : "'");
+}
+
+std::string andMore(std::size_t count) {
+  return count > 1 ? " (es meg " + std::to_string(count - 1) + " ilyen ertek)" : "";
+}
+
 void rejectRow(const Table &table, long long line, std::size_t values, std::size_t columns) {
   throw InputError("Hibas sor a(z) " + shownName(table.name) + " relacioban: " + std::to_string(values) + " ertek, " +
                        std::to_string(columns) + " oszlop.",
                    line);
 }
 
-// Reads the column list; returns the character that follows it.
+// The first of a kind of doubtful value in one column or relation, and how
+// many there are: one warning each, however many values.
+struct Doubtful {
+  std::size_t count = 0;
+  std::string value;
+  long long line = 0;
+  long long column = 0;
+
+  void note(std::string_view text, long long atLine, long long atColumn) {
+    if (count++ == 0) {
+      value = text;
+      line = atLine;
+      column = atColumn;
+    }
+  }
+};
+
+// Reads the column list; returns the character that follows it. Blanks
+// (spaces and tabs) separate a column's name from its type.
 int readHeader(Table &table, CharStream &in, int ch) {
   std::string name;
   std::string type;
   Column *last = table.schema;
   bool done = false;
   while (ch != end && !done) {
-    while (ch == ' ') {
+    while (isBlank(ch)) {
       ch = in.get();
     }
     if (ch == '\n') {
       done = true;
       continue;
     }
-    while (ch != end && ch != ' ') {
+    if (ch == ')') { // a list closed after a ','
+      while (ch != end && ch != '\n') {
+        ch = in.get();
+      }
+      done = true;
+    }
+    while (ch != end && !isBlank(ch) && ch != ',' && ch != '\n' && ch != ')') {
       name.push_back(static_cast<char>(ch));
       ch = in.get();
     }
-    if (ch != end) {
+    if (name.empty() && ch == ',') {
+      throw InputError("Hianyzik az oszlop neve.", in.line(), in.column());
+    }
+    while (isBlank(ch)) {
       ch = in.get();
     }
+    long long typeLine = in.line();
+    long long typeColumn = in.column();
     while (ch != end && ch != ',' && ch != '\n') {
       type.push_back(static_cast<char>(ch));
       ch = in.get();
     }
-    if (ch == ',' || ch == '\n') {
-      last = linkColumn(last, createColumn(table, name, widthOfType(type)));
+    if ((ch == ',' || ch == '\n') && !done) {
+      last = linkColumn(last, createColumn(table, name, columnWidth(type, name, typeLine, typeColumn)));
       name.clear();
       type.clear();
     }
@@ -62,6 +120,24 @@ int readHeader(Table &table, CharStream &in, int ch) {
     }
   }
   return ch;
+}
+
+// Text on the lines before a header's own joins the relation's name, which
+// loses the relation under the name that the header shows. The cause is an
+// empty line right after the previous header, or the text itself.
+void noteStrayText(Command &command, std::string_view name, const std::string &previous, long long previousEmpty,
+                   long long line, long long column) {
+  std::string message = "A(z) " + shownName(name) + " relacio nem letezik: ";
+  if (previousEmpty != 0) {
+    message += "ez az ures sor lezarja a(z) ";
+    message += shownName(previous);
+    message += " relaciot rogton a fejlece utan.";
+    line = previousEmpty;
+    column = 1;
+  } else {
+    message += "ez a sor nem tartozik relaciohoz, es a nevehez tapadt.";
+  }
+  command.lost.push_back({std::string(name), std::move(message), line, column});
 }
 
 // Rows up to the relation's blank line, a bound good enough to reserve for:
@@ -76,14 +152,17 @@ std::size_t rowsAhead(std::string_view rest) {
 }
 
 // The values of the row that starts at row and ends at the line end at nl, as
-// the character loop of readRows would read them, when it is a plain row: as
-// many values as columns, and no quoted value running past the line. Finds
-// each delimiter with memchr instead of looking at every character.
-bool plainRow(const char *row, const char *nl, std::vector<std::string_view> &values) {
+// the character loop of RowReader::run would read them, when it is a plain
+// row: as many values as columns, no quoted value running past the line, no
+// first value that looks like a header, no int value that is not a whole
+// number (those the loop notes). Finds each delimiter with memchr instead of
+// looking at every character.
+bool plainRow(const char *row, const char *nl, const std::vector<Column *> &columns,
+              std::vector<std::string_view> &values) {
   const char *p = row;
   std::size_t k = 0;
   for (;;) {
-    while (p < nl && (*p == ' ' || *p == '\t')) {
+    while (p < nl && isBlank(*p)) {
       ++p;
     }
     const char *start = p;
@@ -98,13 +177,19 @@ bool plainRow(const char *row, const char *nl, std::vector<std::string_view> &va
     }
     const char *comma = static_cast<const char *>(std::memchr(p, ',', static_cast<std::size_t>(nl - p)));
     p = comma != nullptr ? comma : nl;
-    if (finish == nullptr) {
+    bool quoted = finish != nullptr;
+    if (!quoted) {
       finish = p;
     }
     if (k == values.size()) {
       return false;
     }
-    values[k++] = {start, static_cast<std::size_t>(finish - start)};
+    std::string_view value(start, static_cast<std::size_t>(finish - start));
+    if ((k == 0 && !quoted && value.find('(') != std::string_view::npos) ||
+        (columns[k]->width == 0 && !isWholeNumber(value))) {
+      return false;
+    }
+    values[k++] = value;
     if (p == nl) {
       return k == values.size();
     }
@@ -112,131 +197,223 @@ bool plainRow(const char *row, const char *nl, std::vector<std::string_view> &va
   }
 }
 
-// Values are kept as views into the input text, which outlives every
-// relation: a value's bytes are the characters read for it, contiguous there.
-void readRows(Table &table, CharStream &in, int ch) {
-  std::vector<Column *> columns;
-  std::size_t rows = rowsAhead(in.rest());
-  for (Column *c = firstColumn(table); c != nullptr; c = c->next) {
-    c->cells.reserve(rows);
-    columns.push_back(c);
+class RowReader {
+public:
+  RowReader(Table &table, CharStream &in, Command &command) : table_(table), in_(in), command_(command) {
+    for (Column *c = firstColumn(table); c != nullptr; c = c->next) {
+      columns_.push_back(c);
+    }
+    notWhole_.resize(columns_.size());
   }
-  std::size_t count = 0; // values of the current row so far
-  long long rowLine = in.line();
-  bool stop = false;
-  std::vector<std::string_view> values(columns.size());
-  while (ch != end && !stop) {
-    if (count == 0 && ch != '\n' && !columns.empty()) {
-      std::string_view rest = in.rest();
-      const char *row = in.position() - 1;
-      const auto *nl = static_cast<const char *>(std::memchr(rest.data(), '\n', rest.size()));
-      if (nl != nullptr && plainRow(row, nl, values)) {
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-          appendStored(*columns[i], values[i]);
+
+  // Values are kept as views into the input text, which outlives every
+  // relation: a value's bytes are the characters read for it, contiguous
+  // there.
+  void run(int ch) {
+    std::size_t rows = rowsAhead(in_.rest());
+    for (Column *c : columns_) {
+      c->cells.reserve(rows);
+    }
+    std::size_t count = 0; // values of the current row so far
+    long long rowLine = in_.line();
+    bool stop = false;
+    std::vector<std::string_view> values(columns_.size());
+    while (ch != end && !stop) {
+      if (count == 0 && ch != '\n' && !columns_.empty()) {
+        std::string_view rest = in_.rest();
+        const char *row = in_.position() - 1;
+        const auto *nl = static_cast<const char *>(std::memchr(rest.data(), '\n', rest.size()));
+        if (nl != nullptr && plainRow(row, nl, columns_, values)) {
+          for (std::size_t i = 0; i < columns_.size(); ++i) {
+            appendStored(*columns_[i], values[i]);
+          }
+          in_.advanceTo(nl);
+          in_.get(); // the line end
+          ch = in_.get();
+          stop = ch == '\n';
+          continue;
         }
-        in.advanceTo(nl);
-        in.get(); // the line end
-        ch = in.get();
-        stop = ch == '\n';
-        continue;
       }
-    }
-    if (count == 0) {
-      rowLine = in.line();
-    }
-    while (ch == ' ' || ch == '\t') {
-      ch = in.get();
-    }
-    const char *start = nullptr;
-    const char *finish = nullptr;
-    if (ch == '\'') {
-      start = in.position();
-      ch = in.get();
-      while (ch != end && ch != '\'') {
-        in.skipRun('\'');
-        ch = in.get();
+      if (count == 0) {
+        rowLine = in_.line();
       }
-      finish = ch == end ? in.position() : in.position() - 1;
-      while (ch != end && ch != ',' && ch != '\n') {
-        ch = in.get();
+      while (isBlank(ch)) {
+        ch = in_.get();
       }
-    } else {
-      start = in.position() - (ch == end ? 0 : 1);
-      while (ch != end && ch != ',' && ch != '\n') {
-        in.skipRun(',');
-        ch = in.get();
+      long long line = in_.line();
+      long long column = in_.column();
+      std::string_view value;
+      if (ch == '\'') {
+        ch = readQuoted(value, line, column);
+      } else {
+        const char *start = in_.position() - (ch == end ? 0 : 1);
+        while (ch != end && ch != ',' && ch != '\n') {
+          in_.skipRun(',');
+          ch = in_.get();
+        }
+        const char *finish = ch == end ? in_.position() : in_.position() - 1;
+        value = {start, static_cast<std::size_t>(finish - start)};
+        if (count == 0) {
+          noteHeaderLike(value, line, column);
+        }
       }
-      finish = ch == end ? in.position() : in.position() - 1;
-    }
-    if (count < columns.size()) {
-      appendStored(*columns[count], {start, static_cast<std::size_t>(finish - start)});
-    }
-    ++count;
-    bool rowEnded = ch == '\n';
-    if (rowEnded || ch == end) {
-      if (count != columns.size()) {
-        rejectRow(table, rowLine, count, columns.size());
+      if (count < columns_.size()) {
+        appendStored(*columns_[count], value);
+        if (columns_[count]->width == 0 && !isWholeNumber(value)) {
+          notWhole_[count].note(value, line, column);
+        }
       }
-      count = 0;
+      ++count;
+      bool rowEnded = ch == '\n';
+      if (rowEnded || ch == end) {
+        if (count != columns_.size()) {
+          rejectRow(table_, rowLine, count, columns_.size());
+        }
+        count = 0;
+      }
+      if (ch != end) {
+        ch = in_.get();
+      }
+      stop = rowEnded && ch == '\n';
     }
-    if (ch != end) {
-      ch = in.get();
+    // A ',' that is the file's last character leaves its row open: the value
+    // after it is never read, so the row may be short.
+    if (count != 0 && count != columns_.size()) {
+      rejectRow(table_, rowLine, count, columns_.size());
     }
-    stop = rowEnded && ch == '\n';
+    warnDoubtful();
   }
-  // A ',' that is the file's last character leaves its row open: the value
-  // after it is never read, so the row may be short.
-  if (count != 0 && count != columns.size()) {
-    rejectRow(table, rowLine, count, columns.size());
+
+private:
+  // A quoted value, from its opening quote; returns the character after it.
+  int readQuoted(std::string_view &value, long long line, long long column) {
+    const char *start = in_.position();
+    int ch = in_.get();
+    bool spans = false;
+    while (ch != end && ch != '\'') {
+      spans = spans || ch == '\n';
+      in_.skipRun('\'');
+      ch = in_.get();
+    }
+    const char *finish = ch == end ? in_.position() : in_.position() - 1;
+    value = {start, static_cast<std::size_t>(finish - start)};
+    if (spans) {
+      overLineEnd_.note(value, line, column);
+    }
+    while (ch != end && ch != ',' && ch != '\n') {
+      ch = in_.get();
+    }
+    return ch;
   }
-}
+
+  // A row that begins like a header (S(...) is likely the next relation's,
+  // the empty line before it missing.
+  void noteHeaderLike(std::string_view value, long long line, long long column) {
+    std::size_t open = value.find('(');
+    if (open == std::string_view::npos) {
+      return;
+    }
+    std::string_view name = trimmed(value.substr(0, open));
+    if (!name.empty() && std::none_of(name.begin(), name.end(), isBlank)) {
+      command_.lost.push_back({std::string(name),
+                               "A(z) " + shownName(name) +
+                                   " relacio nem letezik: a fejlece elott hianyzik az ures sor, igy a(z) " +
+                                   shownName(table_.name) + " relacio sora lett.",
+                               line, column});
+    }
+  }
+
+  // One warning per kind and column, in the order of the values they name.
+  void warnDoubtful() {
+    std::vector<Warning> found;
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+      const Doubtful &d = notWhole_[i];
+      if (d.count > 0) {
+        found.push_back({"a(z) " + shownName(columns_[i]->name) + " oszlop " + shown(d.value) + " erteke nem egesz szam: " +
+                             std::to_string(toInt32(d.value)) + "-kent szamit" + andMore(d.count) + ".",
+                         d.line, d.column});
+      }
+    }
+    if (overLineEnd_.count > 0) {
+      found.push_back(
+          {"az idezett ertek atnyulik a kovetkezo sorba; nem hianyzik a zaro '?" + andMore(overLineEnd_.count),
+           overLineEnd_.line, overLineEnd_.column});
+    }
+    std::sort(found.begin(), found.end(), [](const Warning &a, const Warning &b) {
+      return a.line != b.line ? a.line < b.line : a.column < b.column;
+    });
+    command_.warnings.insert(command_.warnings.end(), found.begin(), found.end());
+  }
+
+  Table &table_;
+  CharStream &in_;
+  Command &command_;
+  std::vector<Column *> columns_;
+  std::vector<Doubtful> notWhole_; // per int column
+  Doubtful overLineEnd_;
+};
 
 } // namespace
 
-std::int32_t widthOfType(std::string_view type) {
-  if (!type.empty() && type.front() == 'c' && type.size() > 5) {
-    type.remove_prefix(5);
-    type = type.substr(0, type.find(')'));
-  }
-  if (type == "int" || type == "int)") {
-    return 0;
-  }
-  return toInt32(type);
-}
-
-std::unique_ptr<Table> readTable(const std::string &name, CharStream &in) {
+std::unique_ptr<Table> readTable(const std::string &name, CharStream &in, Command &command, long long &emptyLine) {
   auto table = std::make_unique<Table>(name);
+  emptyLine = 0;
   int ch = in.get();
   if (ch == ')') {
     return table;
   }
+  long long headerLine = in.line();
   ch = readHeader(*table, in, ch);
   if (ch != '\n') {
-    readRows(*table, in, ch);
+    RowReader(*table, in, command).run(ch);
+  } else if (in.line() > headerLine) {
+    emptyLine = in.line();
   }
   return table;
 }
 
-void readTables(CharStream &in, Database &db) {
+void readTables(CharStream &in, Database &db, Command &command) {
   int ch = in.get();
+  std::string previous;        // the name of the relation read last
+  long long previousEmpty = 0; // the empty line right after its header
   while (!in.atEnd()) {
+    // The name is the text before '(', without line ends and the blanks
+    // around it. Text on lines before the header's own is kept in the name,
+    // as ever, and noted in case the command names the relation.
     std::string name;
+    std::size_t headerStart = 0;
+    long long textLine = 0;
+    long long textColumn = 0;
+    bool stray = false;
     while (!in.atEnd() && ch != '(') {
-      if (ch != '\n') {
+      if (ch == '\n') {
+        stray = stray || textLine != 0;
+        headerStart = name.size();
+      } else {
+        if (textLine == 0 && !isBlank(ch)) {
+          textLine = in.line();
+          textColumn = in.column();
+        }
         name.push_back(static_cast<char>(ch));
       }
       ch = in.get();
     }
+    std::string_view headerName = trimmed(std::string_view(name).substr(headerStart));
+    if (ch == '(' && stray && !headerName.empty()) {
+      noteStrayText(command, headerName, previous, previousEmpty, textLine, textColumn);
+    }
     // Text before the end of the file still names a relation (without
     // columns). A '(' without a name is read and dropped: nothing could name
     // that relation.
-    if (name.empty() && in.atEnd()) {
+    std::string whole(trimmed(name));
+    if (whole.empty() && in.atEnd()) {
       break;
     }
-    std::unique_ptr<Table> table = readTable(name, in);
-    if (!name.empty()) {
+    std::unique_ptr<Table> table = readTable(whole, in, command, previousEmpty);
+    if (!whole.empty()) {
       db.tables.push_back(std::move(table));
     }
+    previous = whole;
     if (!in.atEnd()) {
       ch = in.get();
     }
@@ -244,9 +421,14 @@ void readTables(CharStream &in, Database &db) {
 }
 
 void loadFrom(Database &db, Command &command, std::string_view text) {
+  // A byte order mark, as some editors save UTF-8, is no part of the command.
+  constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+  if (text.starts_with(byteOrderMark)) {
+    text.remove_prefix(byteOrderMark.size());
+  }
   CharStream in(text);
   parseCommand(command, in);
-  readTables(in, db);
+  readTables(in, db, command);
 }
 
 bool loadInput(Database &db, Command &command, const std::string &path, InputBytes &text) {

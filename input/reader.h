@@ -21,10 +21,11 @@ bool loadInput(Database &db, Command &command, const std::string &path, InputByt
 void loadFrom(Database &db, Command &command, std::string_view text);
 
 // Reads every relation from the current position to the end of the input.
-void readTables(CharStream &in, Database &db);
+// Warnings, and relations that the file holds where no relation can begin,
+// go to command.
+void readTables(CharStream &in, Database &db, Command &command);
 
 // Reads one relation, starting just after the '(' of its header line.
-std::unique_ptr<Table> readTable(const std::string &name, CharStream &in);
-
-// The width of a column from its type text: 0 for int, n for char(n).
-std::int32_t widthOfType(std::string_view type);
+// emptyLine: the line of the empty line right after the header that ended
+// the relation without rows, else 0.
+std::unique_ptr<Table> readTable(const std::string &name, CharStream &in, Command &command, long long &emptyLine);

@@ -1,5 +1,8 @@
 // The command tokenizer. Nesting is tracked with a stack of open operators, so
 // that a ')' always hands the current role back to the enclosing operator.
+// What it can mend (a missing ')' at the end, a ')' or text after the command)
+// it mends with a warning; what it cannot (an operand too many, a literal
+// without its closing quote, no command at all) stops the run.
 #include "input/tokenizer.h"
 
 #include "store/error.h"
@@ -42,7 +45,15 @@ public:
   }
 
   void run() {
-    for (int ch = in_.get(); ch != CharStream::end && ch != '\n'; ch = in_.get()) {
+    int ch = in_.get();
+    if (ch == CharStream::end) {
+      throw InputError("Az input file ures.", 1, 1);
+    }
+    for (; ch != CharStream::end && ch != '\n'; ch = in_.get()) {
+      if (ended_ && ch != ' ' && ch != '\t') {
+        ch = skipRestOfLine(ch);
+        break;
+      }
       switch (ch) {
       case '\'':
         readLiteral();
@@ -59,9 +70,9 @@ public:
           createNode(NodeKind::name, ch);
         }
         if (ch == ',') {
-          open_.back()->moreArgs.push_back({nextId_});
-        } else if (open_.size() > 1) {
-          open_.pop_back();
+          addOperand();
+        } else {
+          close();
         }
         break;
       default:
@@ -69,11 +80,100 @@ public:
         break;
       }
     }
+    finish(ch);
     last_->next = command_.head();
     command_.head()->prev = last_;
   }
 
 private:
+  // AND, OR and the comparisons take two operands, NOT one; so do the
+  // relational operators but project, which takes any number. 0: no limit.
+  static std::size_t operandLimit(NodeKind kind) {
+    if (kind == NodeKind::notOp) {
+      return 1;
+    }
+    return (isRelational(kind) && kind != NodeKind::projectOp) || isComparison(kind) || isLogical(kind) ? 2 : 0;
+  }
+
+  static std::string limitMessage(const CommandNode &op, std::size_t limit) {
+    bool condition = isComparison(op.kind) || isLogical(op.kind);
+    return "A(z) " + op.text + (condition ? " feltetelnek" : " operatornak") + " csak " + std::to_string(limit) +
+           " operandusa lehet.";
+  }
+
+  void addOperand() {
+    CommandNode *op = open_.back();
+    reportSurplus(); // an empty operand between two ','
+    std::size_t limit = operandLimit(op->kind);
+    op->moreArgs.push_back({nextId_});
+    if (limit != 0 && op->moreArgs.size() + 1 > limit) {
+      surplus_ = op;
+      surplusLine_ = in_.line();
+      surplusColumn_ = in_.column();
+    }
+  }
+
+  // An operand too many stops the run at its first token, or at its ',' when
+  // it is empty.
+  void reportSurplus() {
+    if (surplus_ != nullptr) {
+      throw InputError(limitMessage(*surplus_, operandLimit(surplus_->kind)), surplusLine_, surplusColumn_);
+    }
+  }
+
+  // A ')' before the command has begun is passed over, with one warning.
+  void close() {
+    if (open_.size() > 1) {
+      reportSurplus();
+      open_.pop_back();
+      ended_ = open_.size() == 1;
+    } else if (!strayWarned_) {
+      warn("ehhez a )-hez nem tartozik (.", in_.line(), in_.column());
+      strayWarned_ = true;
+    }
+  }
+
+  // After the command's last ')' nothing more is read on its line; returns
+  // the character that ends the line.
+  int skipRestOfLine(int ch) {
+    if (ch == ')') {
+      warn("ehhez a )-hez nem tartozik (.", in_.line(), in_.column());
+    } else {
+      warn("a parancs vege utani szoveg kimarad.", in_.line(), in_.column());
+    }
+    while (ch != CharStream::end && ch != '\n') {
+      ch = in_.get();
+    }
+    return ch;
+  }
+
+  // The end of the command line: an operator still open gets its ')' and
+  // its pending word; a word alone still names what the command is.
+  void finish(int ch) {
+    long long line = in_.line();
+    long long column = ch == '\n' ? in_.column() : in_.column() + 1;
+    if (open_.size() > 1) {
+      if (!word_.empty()) {
+        createNode(NodeKind::name, ch);
+      }
+      reportSurplus();
+      warn("a parancs vegerol hianyzik " + std::to_string(open_.size() - 1) + " ).", line, column);
+    } else if (!word_.empty()) {
+      if (nextId_ == 1) {
+        createNode(NodeKind::name, ch);
+      } else {
+        warn("a parancs vege utani szoveg kimarad.", wordLine_, wordColumn_);
+      }
+    }
+    if (nextId_ == 1) {
+      throw InputError("A parancs ures.", 1, 1);
+    }
+  }
+
+  void warn(std::string message, long long line, long long column) {
+    command_.warnings.push_back({std::move(message), line, column});
+  }
+
   // The token starts at its first character, or at the character that makes
   // an empty token.
   void markWordStart() {
@@ -90,9 +190,15 @@ private:
   }
 
   void readLiteral() {
+    long long quoteLine = in_.line();
+    long long quoteColumn = in_.column();
     markWordStart();
-    for (int ch = in_.get(); ch != CharStream::end && ch != '\''; ch = in_.get()) {
+    int ch = in_.get();
+    for (; ch != CharStream::end && ch != '\''; ch = in_.get()) {
       word_.push_back(static_cast<char>(ch));
+    }
+    if (ch == CharStream::end) {
+      throw InputError("Az idezett szoveg nincs lezarva: hianyzik a zaro '.", quoteLine, quoteColumn);
     }
     createNode(NodeKind::literal, '\'');
   }
@@ -102,6 +208,9 @@ private:
       throw InputError("A parancs tul sok elemet tartalmaz.", in_.line(), in_.column());
     }
     markWordStart();
+    if (surplus_ != nullptr) {
+      throw InputError(limitMessage(*surplus_, operandLimit(surplus_->kind)), wordLine_, wordColumn_);
+    }
     CommandNode *node = &command_.nodes.emplace_back();
     node->id = nextId_++;
     node->firstArg = endedBy == '(' ? node->id + 1 : 0;
@@ -125,6 +234,11 @@ private:
   long long wordLine_ = 0;
   long long wordColumn_ = 0;
   bool started_ = false;
+  bool ended_ = false; // the command's outermost ')' has been read
+  bool strayWarned_ = false;
+  CommandNode *surplus_ = nullptr; // an operator given an operand too many
+  long long surplusLine_ = 0;      // at the ',' before that operand
+  long long surplusColumn_ = 0;
   int nextId_ = 1;
 };
 
@@ -142,4 +256,14 @@ NodeKind kindOfWord(std::string_view word) {
 void parseCommand(Command &command, CharStream &in) {
   Tokenizer(command, in).run();
   orderCommands(command);
+}
+
+std::vector<std::string_view> keywordsOf(bool (*inGroup)(NodeKind)) {
+  std::vector<std::string_view> words;
+  for (const Keyword &k : keywords) {
+    if (inGroup(k.kind)) {
+      words.push_back(k.word);
+    }
+  }
+  return words;
 }

@@ -5,6 +5,7 @@
 #include "input/command.h"
 
 #include <string_view>
+#include <vector>
 
 // Consumes the first line (to its newline outside a literal, or the end of
 // the input), links one node per token behind the head, closes the ring and
@@ -18,3 +19,7 @@ void orderCommands(Command &command);
 
 // The kind of a word ended by '(': a keyword's kind, else NodeKind::otherWord.
 NodeKind kindOfWord(std::string_view word);
+
+// The keywords of one group of kinds (isRelational, say), in a fixed order:
+// the candidates for a near-name suggestion.
+std::vector<std::string_view> keywordsOf(bool (*inGroup)(NodeKind));

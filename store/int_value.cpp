@@ -27,3 +27,25 @@ std::int32_t toInt32(std::string_view text) {
   }
   return static_cast<std::int32_t>(magnitude >= cap ? cap - 1 : magnitude);
 }
+
+bool isWholeNumber(std::string_view text) {
+  std::size_t i = 0;
+  auto blank = [&] { return i < text.size() && (text[i] == ' ' || text[i] == '\t'); };
+  while (blank()) {
+    ++i;
+  }
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    ++i;
+  }
+  std::size_t digits = i;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+    ++i;
+  }
+  if (i == digits) {
+    return false;
+  }
+  while (blank()) {
+    ++i;
+  }
+  return i == text.size();
+}

@@ -188,8 +188,10 @@
       treeInfo.textContent = `Showing the relation of ${label}.`;
     } else if (node.id === tree.model.root) {
       treeInfo.textContent = 'No relation came out of the run.';
+    } else if (node.kind === 'relation') {
+      treeInfo.textContent = `${label} is a relation of the input file.`;
     } else {
-      treeInfo.textContent = `${label}: its own relation is not reported yet; the table shows the whole command's result.`;
+      treeInfo.textContent = `${label} was not evaluated: the run stopped before it.`;
     }
   }
 
@@ -201,12 +203,21 @@
     }
   }
 
-  // The engine's explain file, once it writes one; until then the command is
-  // read here and the root carries the final result.
+  // The tree as the command reads, with each operator's relation from the
+  // engine's explanation (matched by where its word starts); without one, the
+  // root carries the final result.
   function treeModel(files, input, result) {
-    if (files['explain.json']) return JSON.parse(decode(files['explain.json']));
     const model = TabulonQuery.parse(input);
-    if (result) model.nodes.find((n) => n.id === model.root).result = result;
+    const explained = files['explain.json'] ? JSON.parse(decode(files['explain.json'])) : null;
+    if (explained) {
+      const at = new Map(explained.nodes.filter((n) => n.result).map((n) => [`${n.line}:${n.column}`, n.result]));
+      for (const node of model.nodes) {
+        const found = node.kind !== 'relation' && node.kind !== 'other' ? at.get(`${node.line}:${node.column}`) : null;
+        if (found) node.result = found;
+      }
+    }
+    const root = model.nodes.find((n) => n.id === model.root);
+    if (result && !root.result) root.result = result;
     return model;
   }
 

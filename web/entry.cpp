@@ -26,7 +26,7 @@ const char *const kOutput = "output.txt";
 
 // Every file the run writes besides the input comes back by name, so a new
 // output (--explain explain.json) needs only its arguments here.
-const std::vector<std::string> kArguments = {"tabulon", kInput, kOutput};
+const std::vector<std::string> kArguments = {"tabulon", "--explain", "explain.json", kInput, kOutput};
 
 // The engine's texts are bytes (its messages hold Latin-1 letters); a UTF-8
 // string conversion would mangle them, a Uint8Array keeps them.

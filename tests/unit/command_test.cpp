@@ -1,6 +1,7 @@
 // The command ring: node tables of the tokenizer and the evaluation order.
 #include "helpers.h"
 #include "input/tokenizer.h"
+#include "store/error.h"
 
 #include <gtest/gtest.h>
 
@@ -115,11 +116,13 @@ TEST(Tokenizer, EmptyWordsAndMissingOperands) {
 }
 
 TEST(Tokenizer, NoTokens) {
-  for (const char *line : {"", "R", "   "}) {
+  for (const char *line : {"", "   ", ")))"}) {
     Loaded db;
-    EXPECT_TRUE(parse(db, line).empty()) << line;
-    EXPECT_EQ(db.command.head()->next, db.command.head());
+    EXPECT_THROW(parse(db, line), InputError) << line;
   }
+  // A word alone is kept, so that the error can name it.
+  Loaded bare;
+  EXPECT_EQ(parse(bare, "R"), (std::vector<Row>{{1, NodeKind::name, "R", 0, {}}}));
 }
 
 TEST(Tokenizer, ClosingParenthesisReturnsToEnclosingOperator) {
@@ -135,10 +138,12 @@ TEST(Tokenizer, ClosingParenthesisReturnsToEnclosingOperator) {
   std::vector<Row> withNot = parse(n, "select(R, AND(NOT(EQ(a, 'x')), GT(b, c)))");
   EXPECT_EQ(withNot[2], (Row{3, NodeKind::andOp, "AND", 4, {8}}));
   Loaded u;
-  // An unmatched ')' leaves the head current: the ',' after it goes there.
-  parse(u, "union(R, S)), T");
-  ASSERT_EQ(u.command.head()->moreArgs.size(), 1U);
-  EXPECT_EQ(secondArg(*u.command.head()), 4);
+  // Nothing after the command's last ')' becomes a node: the ')' too many
+  // and what follows are dropped with one warning.
+  EXPECT_EQ(parse(u, "union(R, S)), T").size(), 3U);
+  EXPECT_TRUE(u.command.head()->moreArgs.empty());
+  ASSERT_EQ(u.command.warnings.size(), 1U);
+  EXPECT_EQ(u.command.warnings[0].column, 12);
 }
 
 TEST(Tokenizer, LiteralRunsAcrossLinesAndPositionsAreKept) {

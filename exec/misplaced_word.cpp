@@ -1,0 +1,52 @@
+// Wording of the errors for words out of place. Keywords are case-sensitive;
+// the suggestion catches UNION, eq and a letter or two out of place.
+#include "exec/misplaced_word.h"
+
+#include "input/near_name.h"
+#include "input/tokenizer.h"
+#include "store/error.h"
+
+namespace {
+
+bool isCondition(NodeKind kind) { return isComparison(kind) || isLogical(kind); }
+
+std::string shown(const CommandNode &node) {
+  return shownName(node.kind == NodeKind::literal ? "'" + node.text + "'" : node.text);
+}
+
+} // namespace
+
+void rejectAsOperator(const CommandNode &node) {
+  std::string message;
+  if (node.kind == NodeKind::otherWord && node.text.empty()) {
+    message = "A ( elott hianyzik az operator neve.";
+  } else if (isCondition(node.kind)) {
+    message = "A(z) " + shownName(node.text) + " feltetel, nem operator.";
+  } else {
+    message = "A(z) " + shown(node) + " nem operator.";
+    if (node.kind == NodeKind::otherWord) {
+      message += suggestion(node.text, keywordsOf(isRelational));
+    }
+  }
+  throw InputError(message, node.line, node.column);
+}
+
+void rejectAsCondition(const CommandNode &node) {
+  std::string message;
+  if (node.kind == NodeKind::otherWord && node.text.empty()) {
+    message = "A ( elott hianyzik a feltetel neve.";
+  } else {
+    message = "A(z) " + shown(node) + " nem feltetel.";
+    if (node.kind == NodeKind::otherWord) {
+      message += suggestion(node.text, keywordsOf(isCondition));
+    }
+  }
+  throw InputError(message, node.line, node.column);
+}
+
+void checkRoot(const Command &command) {
+  const CommandNode *root = command.root();
+  if (root != nullptr && !isRelational(root->kind)) {
+    rejectAsOperator(*root);
+  }
+}

@@ -1,0 +1,50 @@
+// The check is one pass; only an operand that fails it is sorted, by the
+// projection's ordering over all of its columns, so that operands already in
+// order are merged exactly as they stand.
+#include "exec/set_operand.h"
+
+#include "exec/project_order.h"
+#include "exec/rows.h"
+
+#include <vector>
+
+bool ascendsWithoutRepeats(const Table &table) {
+  RowCursor current(table);
+  RowCursor next(table);
+  next.advance();
+  for (; !next.exhausted(); current.advance(), next.advance()) {
+    if (compareRows(current, next) >= 0) {
+      return false;
+    }
+  }
+  return true;
+}
+
+SetOperand::SetOperand(const Table &table) : table_(table) {
+  if (ascendsWithoutRepeats(table)) {
+    return;
+  }
+  ProjectionInput input;
+  std::vector<const Column *> sources;
+  for (const Column *c = firstColumn(table); c != nullptr; c = c->next) {
+    sources.push_back(c);
+    input.widths.push_back(c->width);
+    std::vector<std::string_view> values(c->size());
+    for (std::size_t row = 0; row < values.size(); ++row) {
+      values[row] = c->value(row);
+    }
+    input.values.push_back(std::move(values));
+  }
+  std::vector<std::size_t> order = projectionOrder(input);
+  input = {};
+  // The copy's cells view the operand's texts, as the result's will: this
+  // copy goes with the operator, the texts do not.
+  copy_ = std::make_unique<Table>(table.name);
+  copyColumns(*copy_, table);
+  std::vector<Column *> targets = appendTargets(*copy_, order.size());
+  for (std::size_t col = 0; col < targets.size(); ++col) {
+    for (std::size_t row : order) {
+      appendCell(*targets[col], *sources[col], row);
+    }
+  }
+}

@@ -1,0 +1,117 @@
+// Recording an evaluation: copies of results at the moment each operator
+// finishes, limited to the first rows, and the true counts of row masks.
+#include "exec/trace.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+// The relation operands of an operator, by position: union, minus and product
+// read two, the others one.
+int relationOperands(NodeKind kind) {
+  return kind == NodeKind::unionOp || kind == NodeKind::minusOp || kind == NodeKind::productOp ? 2 : 1;
+}
+
+TraceRelation copyHeader(const Table &table) {
+  TraceRelation copy;
+  copy.name = table.name;
+  for (const Column *c = firstColumn(table); c != nullptr; c = c->next) {
+    copy.columns.push_back({c->name, c->width});
+  }
+  return copy;
+}
+
+TraceRelation copyRelation(const Table &table, std::size_t rowLimit) {
+  TraceRelation copy = copyHeader(table);
+  copy.rowCount = rowCount(table);
+  std::vector<const Column *> columns;
+  for (const Column *c = firstColumn(table); c != nullptr; c = c->next) {
+    columns.push_back(c);
+  }
+  copy.rows.resize(std::min(rowLimit, copy.rowCount));
+  for (std::size_t r = 0; r < copy.rows.size(); ++r) {
+    std::vector<std::string> &row = copy.rows[r];
+    row.reserve(columns.size());
+    for (const Column *c : columns) {
+      // Columns of one relation are equally long; a shorter one shows empty
+      // values rather than being read past its end.
+      row.emplace_back(r < c->size() ? c->value(r) : std::string_view{});
+    }
+  }
+  return copy;
+}
+
+} // namespace
+
+void Trace::noteInputs(const Database &db) {
+  inputs_.clear();
+  inputIndex_.clear();
+  for (std::size_t i = 0; i < db.tables.size(); ++i) {
+    inputs_.push_back(copyHeader(*db.tables[i]));
+    inputIndex_.emplace(db.tables[i].get(), i);
+  }
+}
+
+void Trace::operatorStarts(const CommandNode &node) {
+  if (!isRelational(node.kind)) {
+    return;
+  }
+  current_ = node.id;
+  started_ = std::chrono::steady_clock::now();
+}
+
+void Trace::operatorEnds(const Command &command, const CommandNode &node) {
+  if (!isRelational(node.kind) || node.result == nullptr) {
+    return;
+  }
+  std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - started_;
+  current_ = 0;
+  TraceStep step;
+  step.nodeId = node.id;
+  step.ms = elapsed.count();
+  step.result = copyRelation(*node.result, rowLimit_);
+  for (int position = 1; position <= relationOperands(node.kind); ++position) {
+    const CommandNode *operand = command.findNode(position == 1 ? node.firstArg : secondArg(node));
+    if (operand == nullptr || operand->id == 0 || operand->result == nullptr) {
+      continue;
+    }
+    TraceOperand seen;
+    seen.nodeId = operand->id;
+    seen.relation = copyHeader(*operand->result);
+    auto input = inputIndex_.find(operand->result);
+    const TraceStep *inner = stepOf(operand->id);
+    if (operand->kind == NodeKind::name && input != inputIndex_.end()) {
+      seen.input = input->second;
+      seen.relation.rowCount = rowCount(*operand->result);
+    } else if (inner != nullptr) {
+      seen.relation.rowCount = inner->result.rowCount; // counted when it finished; rows never change after
+    } else {
+      seen.relation.rowCount = rowCount(*operand->result);
+    }
+    step.operands.push_back(std::move(seen));
+  }
+  stepIndex_[node.id] = steps_.size();
+  steps_.push_back(std::move(step));
+}
+
+void Trace::conditionEvaluated(const CommandNode &node, const std::vector<bool> &mask) {
+  TraceCondition &condition = conditions_[node.id];
+  condition.rows = mask.size();
+  condition.trueRows = static_cast<std::size_t>(std::count(mask.begin(), mask.end(), true));
+}
+
+void Trace::fail(long long line, long long column, std::string message) {
+  failure_ = TraceFailure{current_, line, column, std::move(message)};
+  current_ = 0;
+}
+
+const TraceStep *Trace::stepOf(int nodeId) const {
+  auto found = stepIndex_.find(nodeId);
+  return found != stepIndex_.end() ? &steps_[found->second] : nullptr;
+}
+
+const TraceCondition *Trace::conditionOf(int nodeId) const {
+  auto found = conditions_.find(nodeId);
+  return found != conditions_.end() ? &found->second : nullptr;
+}

@@ -1,0 +1,95 @@
+// Column types. A type that is not known used to be read as a number, so
+// that varchar(10) made an int column and its texts all read as 0.
+#include "input/column_type.h"
+
+#include "input/near_name.h"
+#include "store/error.h"
+
+#include <algorithm>
+#include <limits>
+#include <string>
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::string_view trimmed(std::string_view s) {
+  while (!s.empty() && isBlank(s.front())) {
+    s.remove_prefix(1);
+  }
+  while (!s.empty() && isBlank(s.back())) {
+    s.remove_suffix(1);
+  }
+  return s;
+}
+
+// The text before the '(' and the digits between the parentheses, blanks
+// around both allowed; digits is empty unless the text is word(digits).
+struct Sized {
+  std::string_view word;
+  std::string_view digits;
+};
+
+Sized sizedParts(std::string_view type) {
+  std::size_t open = type.find('(');
+  if (open == std::string_view::npos || type.back() != ')') {
+    return {type, {}};
+  }
+  std::string_view inner = trimmed(type.substr(open + 1, type.size() - open - 2));
+  bool digits = !inner.empty() && std::all_of(inner.begin(), inner.end(), isDigit);
+  return {trimmed(type.substr(0, open)), digits ? inner : std::string_view{}};
+}
+
+// varchar(10), nchar(10), CHAR(10), chr(10) all mean char(10).
+bool meansChar(std::string_view word) {
+  if (word.size() >= 4 && editDistance(word.substr(word.size() - 4), "char") == 0) {
+    return true;
+  }
+  return !nearestName(word, {"char"}).empty();
+}
+
+[[noreturn]] void rejectType(std::string_view type, long long line, long long position) {
+  Sized parts = sizedParts(type);
+  std::string near;
+  if (!parts.digits.empty() && meansChar(parts.word)) {
+    near = "char(" + std::string(parts.digits) + ")";
+  } else {
+    near = nearestName(type, {"int", "integer"});
+  }
+  std::string message = "A(z) " + shownName(type) + " nem oszloptipus";
+  message += near.empty() ? ": int vagy char(n) lehet." : ". Erre gondoltal: " + near + "?";
+  throw InputError(message, line, position);
+}
+
+} // namespace
+
+std::int32_t columnWidth(std::string_view text, std::string_view column, long long line, long long position) {
+  std::string_view type = trimmed(text);
+  // The list's closing ')' ends the last entry's text.
+  if (!type.empty() && type.back() == ')' &&
+      std::count(type.begin(), type.end(), ')') > std::count(type.begin(), type.end(), '(')) {
+    type = trimmed(type.substr(0, type.size() - 1));
+  }
+  if (type.empty()) {
+    throw InputError("A(z) " + shownName(column) + " oszlopnak hianyzik a tipusa.", line, position);
+  }
+  if (type == "int" || type == "integer") {
+    return 0;
+  }
+  Sized parts = sizedParts(type);
+  if (parts.word != "char" || parts.digits.empty()) {
+    rejectType(type, line, position);
+  }
+  std::string_view digits = parts.digits.substr(std::min(parts.digits.find_first_not_of('0'), parts.digits.size()));
+  std::int64_t width = 0;
+  for (std::size_t i = 0; i < digits.size() && width <= std::numeric_limits<std::int32_t>::max(); ++i) {
+    width = width * 10 + (digits[i] - '0');
+  }
+  if (width < 1 || width > std::numeric_limits<std::int32_t>::max()) {
+    throw InputError("A(z) " + shownName(type) + " nem oszloptipus: a char szelessege 1 es 2147483647 kozott lehet.",
+                     line, position);
+  }
+  return static_cast<std::int32_t>(width);
+}

@@ -1,0 +1,27 @@
+// The explanation of a run: how the command was evaluated, written as an
+// indented text, JSON, a Graphviz digraph or an SQL script.
+#pragma once
+
+#include "exec/trace.h"
+#include "input/command.h"
+#include "store/database.h"
+
+#include <cstdint>
+#include <iosfwd>
+
+enum class ExplainFormat : std::uint8_t { text, json, dot, sql };
+
+// What an explanation is made of: the command tree, the record of its
+// evaluation, and the relations of the input, whose values the SQL form
+// writes out in full.
+struct Explained {
+  const Command &command;
+  const Trace &trace;
+  const Database &db;
+};
+
+void writeExplainText(const Explained &explained, std::ostream &out);
+void writeExplainJson(const Explained &explained, std::ostream &out);
+void writeExplainDot(const Explained &explained, std::ostream &out);
+void writeExplainSql(const Explained &explained, std::ostream &out);
+void writeExplanation(ExplainFormat format, const Explained &explained, std::ostream &out);

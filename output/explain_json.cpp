@@ -1,0 +1,133 @@
+// The JSON form of an explanation: every node of the command with its
+// operands, each operator's result and each condition's true-row count; the
+// schema is described in docs/explain.md.
+#include "output/explain.h"
+#include "output/explain_nodes.h"
+#include "store/int_value.h"
+
+#include <array>
+#include <cstdio>
+#include <ostream>
+#include <string>
+
+namespace {
+
+// A JSON string; a byte that is no part of well-formed UTF-8 becomes \u00XX.
+void writeString(std::ostream &out, std::string_view text) {
+  std::string buf = "\"";
+  for (std::size_t i = 0; i < text.size();) {
+    std::size_t n = utf8Length(text, i);
+    auto byte = static_cast<unsigned char>(text[i]);
+    if (n > 1 || (n == 1 && byte >= 0x20 && byte != '"' && byte != '\\')) {
+      buf.append(text.substr(i, n));
+      i += n;
+      continue;
+    }
+    if (byte == '"' || byte == '\\') {
+      buf += '\\';
+      buf += static_cast<char>(byte);
+    } else if (byte == '\n') {
+      buf += "\\n";
+    } else if (byte == '\t') {
+      buf += "\\t";
+    } else if (byte == '\r') {
+      buf += "\\r";
+    } else {
+      std::array<char, 8> hex{};
+      std::snprintf(hex.data(), hex.size(), "\\u%04X", static_cast<unsigned>(byte));
+      buf += hex.data();
+    }
+    ++i;
+  }
+  buf += '"';
+  out << buf;
+}
+
+void writeResult(std::ostream &out, const TraceStep &step) {
+  const TraceRelation &r = step.result;
+  out << R"({"name": )";
+  writeString(out, r.name);
+  out << ", \"columns\": [";
+  for (std::size_t c = 0; c < r.columns.size(); ++c) {
+    out << (c > 0 ? ", " : "") << "{\"name\": ";
+    writeString(out, r.columns[c].name);
+    out << R"(, "type": ")" << typeText(r.columns[c].width) << R"("})";
+  }
+  out << "], \"row_count\": " << r.rowCount << ", \"rows\": [";
+  for (std::size_t row = 0; row < r.rows.size(); ++row) {
+    out << (row > 0 ? ", " : "") << "[";
+    for (std::size_t c = 0; c < r.columns.size() && c < r.rows[row].size(); ++c) {
+      out << (c > 0 ? ", " : "");
+      if (r.columns[c].width == 0) {
+        out << toInt32(r.rows[row][c]); // the number the value is compared as
+      } else {
+        writeString(out, r.rows[row][c]);
+      }
+    }
+    out << "]";
+  }
+  out << "], \"truncated\": " << (r.rows.size() < r.rowCount ? "true" : "false") << ", \"ms\": " << msText(step.ms)
+      << "}";
+}
+
+void writeNode(std::ostream &out, const Explained &e, const CommandNode &node) {
+  out << R"({"id": )" << node.id << R"(, "kind": ")" << kindWord(node.kind) << R"(", "text": )";
+  writeString(out, node.text);
+  out << ", \"line\": " << node.line << ", \"column\": " << node.column << ", \"operands\": [";
+  std::vector<int> operands = operandIds(e.command, node);
+  for (std::size_t i = 0; i < operands.size(); ++i) {
+    out << (i > 0 ? ", " : "") << operands[i];
+  }
+  out << "]";
+  if (isRelational(node.kind)) {
+    out << ", \"result\": ";
+    if (const TraceStep *step = e.trace.stepOf(node.id)) {
+      writeResult(out, *step);
+    } else {
+      out << "null";
+    }
+  } else if (isComparison(node.kind) || isLogical(node.kind)) {
+    const TraceCondition *condition = e.trace.conditionOf(node.id);
+    out << ", \"true_rows\": ";
+    if (condition != nullptr) {
+      out << condition->trueRows;
+    } else {
+      out << "null";
+    }
+  }
+  out << "}";
+}
+
+} // namespace
+
+void writeExplainJson(const Explained &explained, std::ostream &out) {
+  const CommandNode *root = explained.command.root();
+  out << "{\n  \"version\": 1,\n  \"root\": ";
+  if (root != nullptr) {
+    out << root->id;
+  } else {
+    out << "null";
+  }
+  out << ",\n  \"nodes\": [";
+  bool first = true;
+  for (const CommandNode &node : explained.command.nodes) {
+    if (node.id > 0) {
+      out << (first ? "\n    " : ",\n    ");
+      writeNode(out, explained, node);
+      first = false;
+    }
+  }
+  out << (first ? "]" : "\n  ]");
+  if (const auto &failure = explained.trace.failure()) {
+    out << ",\n  \"error\": {\"node\": ";
+    if (failure->nodeId > 0) {
+      out << failure->nodeId;
+    } else {
+      out << "null";
+    }
+    out << ", \"line\": " << failure->line << ", \"column\": " << failure->column << ", \"message\": ";
+    writeString(out, failure->message);
+    out << "}";
+  }
+  out << "\n}\n";
+}
