@@ -29,8 +29,8 @@ const Column &findColumn(const Table &table, const CommandNode &nameNode) {
     for (const Column *c = firstColumn(table); c != nullptr; c = c->next) {
       names.emplace_back(c->name);
     }
-    throw InputError("A(z) " + shownName(nameNode.text) + " oszlop nem letezik." + suggestion(nameNode.text, names), nameNode.line,
-                     nameNode.column);
+    throw InputError("A(z) " + shownName(nameNode.text) + " oszlop nem letezik." + suggestion(nameNode.text, names),
+                     nameNode.line, nameNode.column);
   }
   return *found;
 }

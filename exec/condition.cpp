@@ -178,8 +178,8 @@ private:
                                  const CommandNode &otherNode) {
     if (literal.column == nullptr && other.column != nullptr && other.column->width == 0 &&
         !isWholeNumber(literal.literal)) {
-      throw InputError("A(z) '" + shownName(literalNode.text) + "' nem egesz szam, de a(z) " + shownName(otherNode.text) +
-                           " oszlop int.",
+      throw InputError("A(z) '" + shownName(literalNode.text) + "' nem egesz szam, de a(z) " +
+                           shownName(otherNode.text) + " oszlop int.",
                        literalNode.line, literalNode.column);
     }
   }

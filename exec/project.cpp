@@ -15,8 +15,8 @@ void evaluateProject(Evaluation &ev, CommandNode &node) {
   Table &result = createTempTable(ev, node);
   Table &r = resolveOperand(ev, node, 1);
   if (node.moreArgs.empty()) {
-    throw InputError("A(z) " + shownName(node.text) + " operatornak hianyzik " + withArticle(2) + " operandusa.", node.line,
-                     node.column);
+    throw InputError("A(z) " + shownName(node.text) + " operatornak hianyzik " + withArticle(2) + " operandusa.",
+                     node.line, node.column);
   }
   std::vector<const Column *> sources;
   int position = 2;

@@ -329,8 +329,9 @@ private:
     for (std::size_t i = 0; i < columns_.size(); ++i) {
       const Doubtful &d = notWhole_[i];
       if (d.count > 0) {
-        found.push_back({"a(z) " + shownName(columns_[i]->name) + " oszlop " + shown(d.value) + " erteke nem egesz szam: " +
-                             std::to_string(toInt32(d.value)) + "-kent szamit" + andMore(d.count) + ".",
+        found.push_back({"a(z) " + shownName(columns_[i]->name) + " oszlop " + shown(d.value) +
+                             " erteke nem egesz szam: " + std::to_string(toInt32(d.value)) + "-kent szamit" +
+                             andMore(d.count) + ".",
                          d.line, d.column});
       }
     }
