@@ -190,7 +190,11 @@ private:
       text += lasts_[level] ? "    " : "|   ";
     }
     if (depth > drawnDepth) {
-      text += "[" + std::to_string(depth) + "] ";
+      // Piece by piece: "[" + std::string trips GCC 12's -Wrestrict at -O3,
+      // which fails the Windows build.
+      text += '[';
+      text += std::to_string(depth);
+      text += "] ";
     }
     if (depth > 0) {
       text += below ? (lasts_[depth] ? "    " : "|   ") : (lasts_[depth] ? "`-- " : "|-- ");
