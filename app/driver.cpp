@@ -10,6 +10,7 @@
 #include "exec/trace.h"
 #include "input/reader.h"
 #include "output/writer.h"
+#include "platform/input_bytes.h"
 #include "platform/pause.h"
 #include "store/error.h"
 
@@ -48,10 +49,9 @@ void printWarnings(const Command &command, const std::string &input, std::size_t
 }
 
 // The stages of one run; false when a stage failed with its own message.
-bool runStages(Database &db, Command &command, Trace *trace, const std::string &input, const std::string &output,
-               std::ostream &out, std::ostream &err, std::size_t &warned) {
+bool runStages(InputBytes &text, Database &db, Command &command, Trace *trace, const std::string &input,
+               const std::string &output, std::ostream &out, std::ostream &err, std::size_t &warned) {
   out << "File (" << input << ") olvasasa...";
-  std::string text;
   if (!loadInput(db, command, input, text)) {
     out << std::endl << "A(z) " << input << " file nem letezik." << std::endl << std::endl;
     err << printable("tabulon: " + input + ": a file nem nyithato meg olvasasra.") << std::endl;
@@ -73,7 +73,7 @@ bool runStages(Database &db, Command &command, Trace *trace, const std::string &
   out << "File (" << output << ") irasa...";
   const CommandNode *root = command.root();
   const Table *result = root != nullptr ? root->result : nullptr;
-  if (!writeOutput(output, text, result, out)) {
+  if (!writeOutput(output, text.view(), result, out)) {
     err << printable("tabulon: " + output + ": a kimeneti file nem irhato.") << std::endl;
     return false;
   }
@@ -97,6 +97,9 @@ int runTabulon(int argc, const char *const *argv, std::ostream &out, std::ostrea
   }
   const std::string &input = options.files[0];
   const std::string &output = options.files[1];
+  // Declared before db, so that it outlives every value that views it: the
+  // explanation reads the relations after the stages.
+  InputBytes text;
   Database db;
   Command command;
   std::optional<Trace> trace;
@@ -110,7 +113,7 @@ int runTabulon(int argc, const char *const *argv, std::ostream &out, std::ostrea
   std::string why;
   std::size_t warned = 0;
   try {
-    return explain(runStages(db, command, trace ? &*trace : nullptr, input, output, out, err, warned) ? 0 : 1);
+    return explain(runStages(text, db, command, trace ? &*trace : nullptr, input, output, out, err, warned) ? 0 : 1);
   } catch (const InputError &e) {
     why = printable("tabulon: " + placeOf(input, e.line(), e.column()) + ": " + e.message());
     if (trace) {

@@ -194,21 +194,22 @@ private:
     Mask out;
     bool numeric =
         (left.column != nullptr && left.column->width == 0) || (right.column != nullptr && right.column->width == 0);
-    std::int32_t width = numeric ? 0 : 1;
-    const Cell *l = left.column != nullptr ? left.column->cells->next : nullptr;
-    const Cell *r = right.column != nullptr ? right.column->cells->next : nullptr;
     std::size_t rows = rowCount(relation_);
     out.reserve(rows);
+    if (numeric) {
+      // A literal is converted once, not once per row.
+      std::int32_t lit = toInt32(left.column != nullptr ? right.literal : left.literal);
+      for (std::size_t i = 0; i < rows; ++i) {
+        std::int32_t x = left.column != nullptr ? toInt32(left.column->value(i)) : lit;
+        std::int32_t y = right.column != nullptr ? toInt32(right.column->value(i)) : lit;
+        out.push_back(outcome(n.kind, x < y ? -1 : (x > y ? 1 : 0)));
+      }
+      return out;
+    }
     for (std::size_t i = 0; i < rows; ++i) {
-      std::string_view lv = l != nullptr ? l->value : left.literal;
-      std::string_view rv = r != nullptr ? r->value : right.literal;
-      out.push_back(outcome(n.kind, compareValues(width, lv, rv)));
-      if (l != nullptr) {
-        l = l->next;
-      }
-      if (r != nullptr) {
-        r = r->next;
-      }
+      std::string_view lv = left.column != nullptr ? left.column->value(i) : left.literal;
+      std::string_view rv = right.column != nullptr ? right.column->value(i) : right.literal;
+      out.push_back(outcome(n.kind, compareValues(1, lv, rv)));
     }
     return out;
   }

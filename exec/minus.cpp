@@ -13,13 +13,13 @@ void evaluateMinus(Evaluation &ev, CommandNode &node) {
   }
   SetOperand l(first);
   SetOperand r(second);
-  std::vector<Column *> targets = appendTargets(result);
+  std::vector<Column *> targets = appendTargets(result, rowCount(l.rows()));
   RowCursor rl(l.rows());
   RowCursor rr(r.rows());
   while (!rl.exhausted()) {
     int c = rr.exhausted() ? -1 : compareRows(rl, rr);
     if (c < 0) {
-      appendRow(result, targets, rl);
+      appendRow(targets, rl);
       rl.advance();
     } else if (c == 0) {
       rl.advance();

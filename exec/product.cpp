@@ -30,33 +30,28 @@ void evaluateProduct(Evaluation &ev, CommandNode &node) {
   Table &b = resolveOperand(ev, node, 2);
   Operand da = describe(a);
   Operand db2 = describe(b);
-  // Each source value is copied once: its bytes, not its repeats, are claimed.
+  // Only cells are made; the sources' bytes, once, stay in the claim as a margin.
   claimResultMemory(ev, node, std::uint64_t{da.rows} * db2.rows, da.columns.size() + db2.columns.size(),
                     valueBytesOf(a) + valueBytesOf(b));
   copyColumns(result, a);
   copyColumns(result, b);
-  std::vector<Column *> targets = appendTargets(result);
+  std::vector<Column *> targets = appendTargets(result, da.rows * db2.rows);
   std::size_t t = 0;
-  // Each source value is copied into the result once; its repeated cells
-  // share that copy, which belongs to the result alone.
+  // Result cells repeat their sources' cells: A's each row of B times over,
+  // B's whole once per row of A. No text is copied.
   for (const Column *c : da.columns) {
     Column &target = *targets[t++];
-    for (const Cell *cell = c->cells->next; cell != nullptr; cell = cell->next) {
-      std::string_view copy = result.arena.copy(cell->value);
+    for (std::size_t i = 0; i < da.rows; ++i) {
       for (std::size_t j = 0; j < db2.rows; ++j) {
-        appendStored(result, target, copy);
+        appendCell(target, *c, i);
       }
     }
   }
   for (const Column *c : db2.columns) {
     Column &target = *targets[t++];
-    std::vector<std::string_view> copies;
-    for (const Cell *cell = c->cells->next; cell != nullptr; cell = cell->next) {
-      copies.push_back(result.arena.copy(cell->value));
-    }
     for (std::size_t i = 0; i < da.rows; ++i) {
-      for (std::string_view copy : copies) {
-        appendStored(result, target, copy);
+      for (std::size_t j = 0; j < db2.rows; ++j) {
+        appendCell(target, *c, j);
       }
     }
   }

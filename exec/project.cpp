@@ -33,19 +33,20 @@ void evaluateProject(Evaluation &ev, CommandNode &node) {
   Column *last = result.schema;
   for (const Column *c : sources) {
     last = linkColumn(last, createColumn(result, c->name, c->width));
+    last->base = c->base;
     input.widths.push_back(c->width);
-    std::vector<std::string_view> values;
-    for (const Cell *cell = c->cells->next; cell != nullptr; cell = cell->next) {
-      values.push_back(cell->value);
+    std::vector<std::string_view> values(c->size());
+    for (std::size_t row = 0; row < values.size(); ++row) {
+      values[row] = c->value(row);
     }
     input.values.push_back(std::move(values));
   }
   std::vector<std::size_t> order = projectionOrder(input);
-  std::vector<Column *> targets = appendTargets(result);
+  input = {}; // the sort keys are done with; the result needs only the order
+  std::vector<Column *> targets = appendTargets(result, order.size());
   for (std::size_t col = 0; col < targets.size(); ++col) {
-    const std::vector<std::string_view> &values = input.values[col];
     for (std::size_t row : order) {
-      appendValue(result, *targets[col], values[row]);
+      appendCell(*targets[col], *sources[col], row);
     }
   }
 }

@@ -8,6 +8,7 @@
 #include "store/error.h"
 #include "store/int_value.h"
 
+#include <algorithm>
 #include <string>
 
 int compareValues(std::int32_t width, std::string_view a, std::string_view b) {
@@ -21,23 +22,37 @@ int compareValues(std::int32_t width, std::string_view a, std::string_view b) {
 }
 
 RowCursor::RowCursor(const Table &table) {
-  for (Column *c = firstColumn(table); c != nullptr; c = c->next) {
-    cells.push_back(c->cells->next);
+  for (const Column *c = firstColumn(table); c != nullptr; c = c->next) {
+    columns.push_back(c);
     widths.push_back(c->width);
   }
+  numbers_.resize(columns.size());
+  converted_.resize(columns.size());
 }
 
 void RowCursor::advance() {
-  for (Cell *&cell : cells) {
-    if (cell != nullptr) {
-      cell = cell->next;
-    }
+  ++row;
+  std::fill(converted_.begin(), converted_.end(), 0);
+}
+
+std::int32_t RowCursor::number(std::size_t column) const {
+  if (converted_[column] == 0) {
+    numbers_[column] = toInt32(value(column));
+    converted_[column] = 1;
   }
+  return numbers_[column];
 }
 
 int compareRows(const RowCursor &a, const RowCursor &b) {
-  for (std::size_t i = 0; i < a.cells.size(); ++i) {
-    int c = compareValues(a.widths[i], a.cells[i]->value, b.cells[i]->value);
+  for (std::size_t i = 0; i < a.columns.size(); ++i) {
+    int c = 0;
+    if (a.widths[i] == 0) {
+      std::int32_t x = a.number(i);
+      std::int32_t y = b.number(i);
+      c = x < y ? -1 : (x > y ? 1 : 0);
+    } else {
+      c = compareValues(a.widths[i], a.value(i), b.value(i));
+    }
     if (c != 0) {
       return c;
     }
@@ -45,17 +60,18 @@ int compareRows(const RowCursor &a, const RowCursor &b) {
   return 0;
 }
 
-std::vector<Column *> appendTargets(Table &result) {
+std::vector<Column *> appendTargets(Table &result, std::size_t rows) {
   std::vector<Column *> targets;
   for (Column *c = firstColumn(result); c != nullptr; c = c->next) {
+    c->cells.reserve(rows);
     targets.push_back(c);
   }
   return targets;
 }
 
-void appendRow(Table &result, const std::vector<Column *> &targets, const RowCursor &source) {
+void appendRow(const std::vector<Column *> &targets, const RowCursor &source) {
   for (std::size_t i = 0; i < targets.size(); ++i) {
-    appendValue(result, *targets[i], source.cells[i]->value);
+    appendCell(*targets[i], *source.columns[i], source.row);
   }
 }
 
@@ -72,6 +88,7 @@ void copyColumns(Table &result, const Table &source) {
   }
   for (const Column *c = firstColumn(source); c != nullptr; c = c->next) {
     last = linkColumn(last, createColumn(result, c->name, c->width));
+    last->base = c->base; // so that appending copies the source's cells as they are
   }
 }
 

@@ -11,25 +11,36 @@
 int compareValues(std::int32_t width, std::string_view a, std::string_view b);
 
 // A position in a relation held outside the columns, so that one relation can
-// be traversed twice at once (union(R, R)).
+// be traversed twice at once (union(R, R)). The int values of the current row
+// are converted once, when first compared, however often they are compared.
 struct RowCursor {
-  std::vector<Cell *> cells; // current cell of each column, in schema order
+  std::vector<const Column *> columns; // in schema order
   std::vector<std::int32_t> widths;
+  std::size_t row = 0;
 
   explicit RowCursor(const Table &table);
-  [[nodiscard]] bool exhausted() const { return cells.empty() || cells.front() == nullptr; }
+  [[nodiscard]] bool exhausted() const { return columns.empty() || row >= columns.front()->size(); }
   void advance();
+  [[nodiscard]] std::string_view value(std::size_t column) const { return columns[column]->value(row); }
+  // The current row's value in column as an int.
+  [[nodiscard]] std::int32_t number(std::size_t column) const;
+
+private:
+  mutable std::vector<std::int32_t> numbers_;
+  mutable std::vector<char> converted_;
 };
 
 // Compares the current rows of a and b column by column, the types taken from
 // a's columns. Both have the same number of columns.
 int compareRows(const RowCursor &a, const RowCursor &b);
 
-// Result columns positioned for appending, in schema order.
-std::vector<Column *> appendTargets(Table &result);
+// Result columns positioned for appending, in schema order, each with room
+// for rows cells.
+std::vector<Column *> appendTargets(Table &result, std::size_t rows);
 
-// Appends a copy of the source's current row to the result's columns.
-void appendRow(Table &result, const std::vector<Column *> &targets, const RowCursor &source);
+// Appends the source's current row to the result's columns, as views of its
+// texts.
+void appendRow(const std::vector<Column *> &targets, const RowCursor &source);
 
 // Creates the operator's "__!!temp" result and stores it in node.result.
 Table &createTempTable(Evaluation &ev, CommandNode &node);

@@ -4,6 +4,7 @@
 #include "exec/operators.h"
 #include "exec/rows.h"
 
+#include <algorithm>
 #include <vector>
 
 void evaluateSelect(Evaluation &ev, CommandNode &node) {
@@ -16,11 +17,12 @@ void evaluateSelect(Evaluation &ev, CommandNode &node) {
   if (firstColumn(r) != nullptr) {
     mask = evaluateCondition(ev.command, r, condition, ev.trace);
   }
-  std::vector<Column *> targets = appendTargets(result);
+  std::vector<Column *> targets =
+      appendTargets(result, static_cast<std::size_t>(std::count(mask.begin(), mask.end(), true)));
   RowCursor source(r);
   for (bool keep : mask) {
     if (keep) {
-      appendRow(result, targets, source);
+      appendRow(targets, source);
     }
     source.advance();
   }

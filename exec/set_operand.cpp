@@ -25,21 +25,26 @@ SetOperand::SetOperand(const Table &table) : table_(table) {
     return;
   }
   ProjectionInput input;
+  std::vector<const Column *> sources;
   for (const Column *c = firstColumn(table); c != nullptr; c = c->next) {
+    sources.push_back(c);
     input.widths.push_back(c->width);
-    std::vector<std::string_view> values;
-    for (const Cell *cell = c->cells->next; cell != nullptr; cell = cell->next) {
-      values.push_back(cell->value);
+    std::vector<std::string_view> values(c->size());
+    for (std::size_t row = 0; row < values.size(); ++row) {
+      values[row] = c->value(row);
     }
     input.values.push_back(std::move(values));
   }
   std::vector<std::size_t> order = projectionOrder(input);
+  input = {};
+  // The copy's cells view the operand's texts, as the result's will: this
+  // copy goes with the operator, the texts do not.
   copy_ = std::make_unique<Table>(table.name);
   copyColumns(*copy_, table);
-  std::vector<Column *> targets = appendTargets(*copy_);
+  std::vector<Column *> targets = appendTargets(*copy_, order.size());
   for (std::size_t col = 0; col < targets.size(); ++col) {
     for (std::size_t row : order) {
-      appendValue(*copy_, *targets[col], input.values[col][row]);
+      appendCell(*targets[col], *sources[col], row);
     }
   }
 }

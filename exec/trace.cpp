@@ -25,18 +25,18 @@ TraceRelation copyHeader(const Table &table) {
 TraceRelation copyRelation(const Table &table, std::size_t rowLimit) {
   TraceRelation copy = copyHeader(table);
   copy.rowCount = rowCount(table);
-  std::vector<const Cell *> cells;
+  std::vector<const Column *> columns;
   for (const Column *c = firstColumn(table); c != nullptr; c = c->next) {
-    cells.push_back(c->cells->next);
+    columns.push_back(c);
   }
   copy.rows.resize(std::min(rowLimit, copy.rowCount));
-  for (std::vector<std::string> &row : copy.rows) {
-    row.reserve(cells.size());
-    for (const Cell *&cell : cells) {
+  for (std::size_t r = 0; r < copy.rows.size(); ++r) {
+    std::vector<std::string> &row = copy.rows[r];
+    row.reserve(columns.size());
+    for (const Column *c : columns) {
       // Columns of one relation are equally long; a shorter one shows empty
       // values rather than being read past its end.
-      row.emplace_back(cell != nullptr ? cell->value : std::string_view{});
-      cell = cell != nullptr ? cell->next : nullptr;
+      row.emplace_back(r < c->size() ? c->value(r) : std::string_view{});
     }
   }
   return copy;

@@ -14,23 +14,23 @@ void evaluateUnion(Evaluation &ev, CommandNode &node) {
   }
   SetOperand a(first);
   SetOperand b(second);
-  std::vector<Column *> targets = appendTargets(result);
+  std::vector<Column *> targets = appendTargets(result, rowCount(a.rows()) + rowCount(b.rows()));
   RowCursor ra(a.rows());
   RowCursor rb(b.rows());
   while (!ra.exhausted()) {
     int c = rb.exhausted() ? -1 : compareRows(ra, rb);
     if (c <= 0) {
-      appendRow(result, targets, ra);
+      appendRow(targets, ra);
       ra.advance();
       if (c == 0) {
         rb.advance();
       }
     } else {
-      appendRow(result, targets, rb);
+      appendRow(targets, rb);
       rb.advance();
     }
   }
   for (; !rb.exhausted(); rb.advance()) {
-    appendRow(result, targets, rb);
+    appendRow(targets, rb);
   }
 }

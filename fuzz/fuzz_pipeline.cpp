@@ -25,11 +25,7 @@ void checkRectangular(const std::vector<std::unique_ptr<Table>> &tables) {
   for (const auto &t : tables) {
     std::size_t rows = rowCount(*t);
     for (const Column *c = firstColumn(*t); c != nullptr; c = c->next) {
-      std::size_t n = 0;
-      for (const Cell *cell = c->cells->next; cell != nullptr; cell = cell->next) {
-        ++n;
-      }
-      if (n != rows) {
+      if (c->size() != rows) {
         std::abort();
       }
     }
@@ -44,24 +40,17 @@ void checkProjections(const Command &command) {
       continue;
     }
     std::vector<const Column *> columns;
-    std::vector<const Cell *> row;
     for (const Column *c = firstColumn(*n->result); c != nullptr; c = c->next) {
       columns.push_back(c);
-      row.push_back(c->cells->next);
     }
-    if (row.empty() || row.front() == nullptr) {
-      continue;
-    }
-    while (row.front()->next != nullptr) {
+    std::size_t rows = rowCount(*n->result);
+    for (std::size_t row = 1; row < rows; ++row) {
       int order = 0;
       for (std::size_t i = 0; i < columns.size() && order == 0; ++i) {
-        order = compareValues(columns[i]->width, row[i]->value, row[i]->next->value);
+        order = compareValues(columns[i]->width, columns[i]->value(row - 1), columns[i]->value(row));
       }
       if (order >= 0) {
         std::abort();
-      }
-      for (const Cell *&cell : row) {
-        cell = cell->next;
       }
     }
   }

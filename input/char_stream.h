@@ -49,6 +49,35 @@ public:
     pos_ = p;
   }
 
+  // As appendRun, keeping nothing: for a caller that takes the text from
+  // position() instead.
+  void skipRun(char stop) {
+    const char *p = pos_;
+    while (p != limit_ && *p != stop && *p != '\n') {
+      ++p;
+    }
+    advanceTo(p);
+  }
+
+  // Consumes up to p, as get() would, where no line end comes before p.
+  void advanceTo(const char *p) {
+    if (p == pos_) {
+      return;
+    }
+    if (newlinePending_) {
+      ++line_;
+      column_ = 0;
+      newlinePending_ = false;
+    }
+    column_ += p - pos_;
+    pos_ = p;
+  }
+
+  // Where the next get() reads from.
+  [[nodiscard]] const char *position() const { return pos_; }
+  // The text from here to the end.
+  [[nodiscard]] std::string_view rest() const { return {pos_, static_cast<std::size_t>(limit_ - pos_)}; }
+
   [[nodiscard]] bool atEnd() const { return atEnd_; }
   // Position of the character last returned by get().
   [[nodiscard]] long long line() const { return line_; }

@@ -6,11 +6,11 @@
 #include "input/column_type.h"
 #include "input/line_ends.h"
 #include "input/tokenizer.h"
-#include "platform/files.h"
 #include "store/error.h"
 #include "store/int_value.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -140,6 +140,63 @@ void noteStrayText(Command &command, std::string_view name, const std::string &p
   command.lost.push_back({std::string(name), std::move(message), line, column});
 }
 
+// Rows up to the relation's blank line, a bound good enough to reserve for:
+// a quoted value may hold line ends, and then the columns grow as they go.
+std::size_t rowsAhead(std::string_view rest) {
+  std::size_t rows = 1;
+  for (std::size_t at = rest.find('\n'); at != std::string_view::npos && at + 1 < rest.size() && rest[at + 1] != '\n';
+       at = rest.find('\n', at + 1)) {
+    ++rows;
+  }
+  return rows;
+}
+
+// The values of the row that starts at row and ends at the line end at nl, as
+// the character loop of RowReader::run would read them, when it is a plain
+// row: as many values as columns, no quoted value running past the line, no
+// first value that looks like a header, no int value that is not a whole
+// number (those the loop notes). Finds each delimiter with memchr instead of
+// looking at every character.
+bool plainRow(const char *row, const char *nl, const std::vector<Column *> &columns,
+              std::vector<std::string_view> &values) {
+  const char *p = row;
+  std::size_t k = 0;
+  for (;;) {
+    while (p < nl && isBlank(*p)) {
+      ++p;
+    }
+    const char *start = p;
+    const char *finish = nullptr;
+    if (p < nl && *p == '\'') {
+      start = p + 1;
+      finish = static_cast<const char *>(std::memchr(start, '\'', static_cast<std::size_t>(nl - start)));
+      if (finish == nullptr) {
+        return false;
+      }
+      p = finish + 1;
+    }
+    const char *comma = static_cast<const char *>(std::memchr(p, ',', static_cast<std::size_t>(nl - p)));
+    p = comma != nullptr ? comma : nl;
+    bool quoted = finish != nullptr;
+    if (!quoted) {
+      finish = p;
+    }
+    if (k == values.size()) {
+      return false;
+    }
+    std::string_view value(start, static_cast<std::size_t>(finish - start));
+    if ((k == 0 && !quoted && value.find('(') != std::string_view::npos) ||
+        (columns[k]->width == 0 && !isWholeNumber(value))) {
+      return false;
+    }
+    values[k++] = value;
+    if (p == nl) {
+      return k == values.size();
+    }
+    ++p;
+  }
+}
+
 class RowReader {
 public:
   RowReader(Table &table, CharStream &in, Command &command) : table_(table), in_(in), command_(command) {
@@ -149,12 +206,34 @@ public:
     notWhole_.resize(columns_.size());
   }
 
+  // Values are kept as views into the input text, which outlives every
+  // relation: a value's bytes are the characters read for it, contiguous
+  // there.
   void run(int ch) {
-    std::string value;
+    std::size_t rows = rowsAhead(in_.rest());
+    for (Column *c : columns_) {
+      c->cells.reserve(rows);
+    }
     std::size_t count = 0; // values of the current row so far
     long long rowLine = in_.line();
     bool stop = false;
+    std::vector<std::string_view> values(columns_.size());
     while (ch != end && !stop) {
+      if (count == 0 && ch != '\n' && !columns_.empty()) {
+        std::string_view rest = in_.rest();
+        const char *row = in_.position() - 1;
+        const auto *nl = static_cast<const char *>(std::memchr(rest.data(), '\n', rest.size()));
+        if (nl != nullptr && plainRow(row, nl, columns_, values)) {
+          for (std::size_t i = 0; i < columns_.size(); ++i) {
+            appendStored(*columns_[i], values[i]);
+          }
+          in_.advanceTo(nl);
+          in_.get(); // the line end
+          ch = in_.get();
+          stop = ch == '\n';
+          continue;
+        }
+      }
       if (count == 0) {
         rowLine = in_.line();
       }
@@ -163,26 +242,28 @@ public:
       }
       long long line = in_.line();
       long long column = in_.column();
+      std::string_view value;
       if (ch == '\'') {
         ch = readQuoted(value, line, column);
       } else {
+        const char *start = in_.position() - (ch == end ? 0 : 1);
         while (ch != end && ch != ',' && ch != '\n') {
-          value.push_back(static_cast<char>(ch));
-          in_.appendRun(value, ',');
+          in_.skipRun(',');
           ch = in_.get();
         }
+        const char *finish = ch == end ? in_.position() : in_.position() - 1;
+        value = {start, static_cast<std::size_t>(finish - start)};
         if (count == 0) {
           noteHeaderLike(value, line, column);
         }
       }
       if (count < columns_.size()) {
-        appendValue(table_, *columns_[count], value);
+        appendStored(*columns_[count], value);
         if (columns_[count]->width == 0 && !isWholeNumber(value)) {
           notWhole_[count].note(value, line, column);
         }
       }
       ++count;
-      value.clear();
       bool rowEnded = ch == '\n';
       if (rowEnded || ch == end) {
         if (count != columns_.size()) {
@@ -205,15 +286,17 @@ public:
 
 private:
   // A quoted value, from its opening quote; returns the character after it.
-  int readQuoted(std::string &value, long long line, long long column) {
+  int readQuoted(std::string_view &value, long long line, long long column) {
+    const char *start = in_.position();
     int ch = in_.get();
     bool spans = false;
     while (ch != end && ch != '\'') {
       spans = spans || ch == '\n';
-      value.push_back(static_cast<char>(ch));
-      in_.appendRun(value, '\'');
+      in_.skipRun('\'');
       ch = in_.get();
     }
+    const char *finish = ch == end ? in_.position() : in_.position() - 1;
+    value = {start, static_cast<std::size_t>(finish - start)};
     if (spans) {
       overLineEnd_.note(value, line, column);
     }
@@ -349,11 +432,14 @@ void loadFrom(Database &db, Command &command, std::string_view text) {
   readTables(in, db, command);
 }
 
-bool loadInput(Database &db, Command &command, const std::string &path, std::string &text) {
-  if (!readWholeFile(path, text)) {
+bool loadInput(Database &db, Command &command, const std::string &path, InputBytes &text) {
+  if (!text.load(path)) {
     return false;
   }
-  foldLineEnds(text);
-  loadFrom(db, command, text);
+  // Only a text with a CR is changed, and only then copied out of a mapping.
+  if (text.view().find('\r') != std::string_view::npos) {
+    foldLineEnds(text.owned());
+  }
+  loadFrom(db, command, text.view());
   return true;
 }

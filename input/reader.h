@@ -4,6 +4,7 @@
 
 #include "input/char_stream.h"
 #include "input/command.h"
+#include "platform/input_bytes.h"
 #include "store/database.h"
 
 #include <memory>
@@ -11,10 +12,12 @@
 #include <string_view>
 
 // Reads the file at path into text (line ends folded) and loads the command
-// and the relations from it. False when the file cannot be read.
-bool loadInput(Database &db, Command &command, const std::string &path, std::string &text);
+// and the relations from it; their values are views into text. False when
+// the file cannot be read.
+bool loadInput(Database &db, Command &command, const std::string &path, InputBytes &text);
 
-// The file-independent core of loadInput, over text with folded line ends.
+// The file-independent core of loadInput, over text with folded line ends,
+// which must outlive db: values are views into it.
 void loadFrom(Database &db, Command &command, std::string_view text);
 
 // Reads every relation from the current position to the end of the input.

@@ -178,8 +178,8 @@ private:
     bool plainInts = true;
     bool nul = false;
     for (bool first = true; !row.exhausted(); row.advance()) {
-      for (std::size_t c = 0; c < row.cells.size(); ++c) {
-        std::string_view value = row.cells[c] != nullptr ? row.cells[c]->value : std::string_view{};
+      for (std::size_t c = 0; c < row.columns.size(); ++c) {
+        std::string_view value = row.row < row.columns[c]->size() ? row.value(c) : std::string_view{};
         plainInts = plainInts && (row.widths[c] != 0 || intText(value) == value);
         nul = nul || value.find('\0') != std::string_view::npos;
       }
@@ -213,8 +213,8 @@ private:
     RowCursor row(*e_.db.tables[index]);
     for (std::size_t n = 1; !row.exhausted(); row.advance(), ++n) {
       buf += n % rowsPerInsert == 1 ? "INSERT INTO " + relation.name + " (" + columns + ") VALUES\n  (" : ",\n  (";
-      for (std::size_t c = 0; c < row.cells.size(); ++c) {
-        std::string_view value = row.cells[c] != nullptr ? row.cells[c]->value : std::string_view{};
+      for (std::size_t c = 0; c < row.columns.size(); ++c) {
+        std::string_view value = row.row < row.columns[c]->size() ? row.value(c) : std::string_view{};
         buf += row.widths[c] == 0 ? intText(value) : textLiteral(value);
         buf += ", ";
       }

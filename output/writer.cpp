@@ -5,7 +5,9 @@
 
 #include "platform/output_file.h"
 
+#include <cstring>
 #include <ostream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -21,72 +23,106 @@ std::size_t trailingNewlines(std::string_view text) {
   return n;
 }
 
-void writeHeader(const Table &table, std::string &buf) {
-  buf += table.name;
-  buf += '(';
+// Output in blocks: values are copied into one fixed block, which goes out
+// whole, with one write per block.
+class BlockWriter {
+public:
+  explicit BlockWriter(std::ostream &out) : out_(out), block_(flushAt) {}
+  BlockWriter(const BlockWriter &) = delete;
+  BlockWriter &operator=(const BlockWriter &) = delete;
+  ~BlockWriter() = default;
+
+  void put(char c) {
+    if (used_ == block_.size()) {
+      flush();
+    }
+    block_[used_++] = c;
+  }
+  void put(std::string_view text) {
+    if (text.size() > block_.size() - used_) {
+      flush();
+      if (text.size() > block_.size()) {
+        out_.write(text.data(), static_cast<std::streamsize>(text.size()));
+        return;
+      }
+    }
+    if (!text.empty()) { // an empty value's data may be null
+      std::memcpy(block_.data() + used_, text.data(), text.size());
+      used_ += text.size();
+    }
+  }
+  void flush() {
+    out_.write(block_.data(), static_cast<std::streamsize>(used_));
+    used_ = 0;
+  }
+
+private:
+  std::ostream &out_;
+  std::vector<char> block_;
+  std::size_t used_ = 0;
+};
+
+void writeHeader(const Table &table, BlockWriter &buf) {
+  buf.put(table.name);
+  buf.put('(');
   for (const Column *c = firstColumn(table); c != nullptr; c = c->next) {
     if (c != firstColumn(table)) {
-      buf += ", ";
+      buf.put(", ");
     }
-    buf += c->name;
+    buf.put(c->name);
     if (c->width == 0) {
-      buf += " int";
+      buf.put(" int");
     } else {
-      buf += " char(";
-      buf += std::to_string(c->width);
-      buf += ')';
+      buf.put(" char(");
+      buf.put(std::to_string(c->width));
+      buf.put(')');
     }
   }
-  buf += ")\n";
+  buf.put(")\n");
 }
 
-void writeRows(const Table &table, std::string &buf, std::ostream &out) {
-  std::vector<const Cell *> cells;
-  std::vector<bool> quoted;
+void writeRows(const Table &table, BlockWriter &buf) {
+  std::vector<const Column *> columns;
   for (const Column *c = firstColumn(table); c != nullptr; c = c->next) {
-    cells.push_back(c->cells->next);
-    quoted.push_back(c->width != 0);
+    columns.push_back(c);
   }
-  // The first column sets the row count; counting it first would cost a
-  // pass over its cells.
-  while (!cells.empty() && cells.front() != nullptr) {
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-      const Cell *cell = cells[i];
-      if (cell == nullptr) {
+  std::size_t rows = rowCount(table);
+  for (std::size_t row = 0; row < rows; ++row) {
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      const Column &column = *columns[i];
+      if (row >= column.size()) {
         continue; // a shorter column has nothing for this row
       }
       if (i > 0) {
-        buf += ',';
+        buf.put(',');
       }
-      if (quoted[i]) {
-        buf += '\'';
+      if (column.width != 0) {
+        buf.put('\'');
+        buf.put(column.value(row));
+        buf.put('\'');
+      } else {
+        buf.put(column.value(row));
       }
-      buf += cell->value;
-      if (quoted[i]) {
-        buf += '\'';
-      }
-      cells[i] = cell->next;
     }
-    buf += '\n';
-    if (buf.size() >= flushAt) {
-      out.write(buf.data(), static_cast<std::streamsize>(buf.size()));
-      buf.clear();
-    }
+    buf.put('\n');
   }
 }
 
 } // namespace
 
 void writeOutputTo(std::string_view copy, const Table *result, std::ostream &out) {
+  // The copy goes out straight from the input text, in one write.
   out.write(copy.data(), static_cast<std::streamsize>(copy.size()));
-  std::size_t trailing = trailingNewlines(copy);
-  std::string buf(trailing < 2 ? 2 - trailing : 0, '\n');
+  BlockWriter buf(out);
+  for (std::size_t n = trailingNewlines(copy); n < 2; ++n) {
+    buf.put('\n');
+  }
   if (result != nullptr) {
     writeHeader(*result, buf);
-    writeRows(*result, buf, out);
-    buf += '\n';
+    writeRows(*result, buf);
+    buf.put('\n');
   }
-  out.write(buf.data(), static_cast<std::streamsize>(buf.size()));
+  buf.flush();
 }
 
 bool writeOutput(const std::string &outputPath, std::string_view copy, const Table *result, std::ostream &console) {

@@ -1,18 +1,16 @@
-// Creation of relations, columns and cells.
+// Creation of relations and columns, and the placing of value texts.
 #include "store/table.h"
 
-#include <cstring>
+#include <cstdint>
+#include <stdexcept>
 #include <utility>
 
 Table::Table(std::string tableName) : name(std::move(tableName)) { schema = &columnStore.emplace_back(); }
 
 Column *createColumn(Table &table, std::string name, std::int32_t width) {
-  Cell *head = table.arena.make<Cell>();
   Column &column = table.columnStore.emplace_back();
   column.name = std::move(name);
   column.width = width;
-  column.cells = head;
-  column.cursor = head;
   return &column;
 }
 
@@ -21,27 +19,24 @@ Column *linkColumn(Column *last, Column *column) {
   return column;
 }
 
-void appendValue(Table &table, Column &column, std::string_view text) {
-  // The cell and its text in one block: one allocation instead of two, and
-  // the text beside the cell that points to it.
-  Cell *cell = table.arena.makeWithTail<Cell>(text.size());
-  char *bytes = reinterpret_cast<char *>(cell) + sizeof(Cell);
-  if (!text.empty()) {
-    std::memcpy(bytes, text.data(), text.size());
-  }
-  cell->value = {bytes, text.size()};
-  column.valueBytes += text.size();
-  column.cursor->next = cell;
-  column.cursor = cell;
-  ++column.count;
-}
+void appendValue(Table &table, Column &column, std::string_view text) { appendStored(column, table.arena.copy(text)); }
 
-void appendStored(Table &table, Column &column, std::string_view stored) {
-  Cell *cell = table.arena.make<Cell>(stored, nullptr);
+void appendStoredAside(Column &column, std::string_view stored) {
+  if (stored.empty()) {
+    column.cells.push_back({});
+    return;
+  }
+  if (column.base == nullptr) {
+    column.base = stored.data();
+    appendStored(column, stored);
+    return;
+  }
   column.valueBytes += stored.size();
-  column.cursor->next = cell;
-  column.cursor = cell;
-  ++column.count;
+  if (column.outliers.size() >= Column::outlier) {
+    throw std::length_error("too many values out of a column's reach");
+  }
+  column.cells.push_back({static_cast<std::uint32_t>(column.outliers.size()), Column::outlier});
+  column.outliers.push_back(stored);
 }
 
 Column *firstColumn(const Table &table) { return table.schema->next; }
@@ -56,5 +51,5 @@ std::size_t columnCount(const Table &table) {
 
 std::size_t rowCount(const Table &table) {
   const Column *first = firstColumn(table);
-  return first != nullptr ? first->count : 0;
+  return first == nullptr ? 0 : first->size();
 }

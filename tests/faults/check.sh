@@ -78,7 +78,7 @@ if [[ -z $sanitized ]]; then
 print('product(R, S)')
 for name in 'RS':
     print(f'{name}(a{name} int)')
-    for i in range(4000): print(i)
+    for i in range(10000): print(i)
     print()
 " >big.txt
   status=0

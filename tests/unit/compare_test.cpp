@@ -174,7 +174,7 @@ TEST(RowCursor, TwoPositionsInOneRelationAreIndependent) {
   RowCursor second(t);
   second.advance();
   EXPECT_LT(compareRows(first, second), 0);
-  EXPECT_EQ(first.cells[1]->value, "a");
+  EXPECT_EQ(first.value(1), "a");
   second.advance();
   EXPECT_TRUE(second.exhausted());
   EXPECT_FALSE(first.exhausted());

@@ -5,12 +5,14 @@
 #include "input/reader.h"
 #include "store/database.h"
 
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
 
 // What one run holds: the relations, the command, and its evaluation state.
 struct Loaded {
+  std::deque<std::string> texts; // the relations' values are views into these
   Database db;
   Command command;
   Evaluation ev{db, command};
@@ -18,13 +20,15 @@ struct Loaded {
   [[nodiscard]] Table *rootResult() const { return command.root()->result; }
 };
 
-inline void loadText(Loaded &run, std::string_view text) { loadFrom(run.db, run.command, text); }
+inline void loadText(Loaded &run, std::string_view text) {
+  loadFrom(run.db, run.command, run.texts.emplace_back(text));
+}
 
 // The values of one column, in row order.
 inline std::vector<std::string> columnValues(const Column &column) {
   std::vector<std::string> values;
-  for (const Cell *c = column.cells->next; c != nullptr; c = c->next) {
-    values.emplace_back(c->value);
+  for (std::size_t row = 0; row < column.size(); ++row) {
+    values.emplace_back(column.value(row));
   }
   return values;
 }

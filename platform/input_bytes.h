@@ -1,0 +1,24 @@
+// The input file's bytes in memory, read once, for the relations to view and
+// the output to copy.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+class InputBytes {
+public:
+  InputBytes() = default;
+  InputBytes(const InputBytes &) = delete;
+  InputBytes &operator=(const InputBytes &) = delete;
+
+  // Reads the file at path (a pipe or a device too) to its end. False when it
+  // cannot be opened or read.
+  bool load(const std::string &path);
+  [[nodiscard]] std::string_view view() const;
+  // The bytes, to be changed in place (line ends folded).
+  std::string &owned();
+
+private:
+  std::string owned_;
+};
