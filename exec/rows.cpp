@@ -5,6 +5,7 @@
 #include "exec/misplaced_word.h"
 #include "exec/wording.h"
 #include "input/near_name.h"
+#include "platform/large_pages.h"
 #include "store/error.h"
 #include "store/int_value.h"
 
@@ -27,26 +28,16 @@ RowCursor::RowCursor(const Table &table) {
     widths.push_back(c->width);
   }
   numbers_.resize(columns.size());
-  converted_.resize(columns.size());
-}
-
-void RowCursor::advance() {
-  ++row;
-  std::fill(converted_.begin(), converted_.end(), 0);
-}
-
-std::int32_t RowCursor::number(std::size_t column) const {
-  if (converted_[column] == 0) {
-    numbers_[column] = toInt32(value(column));
-    converted_[column] = 1;
-  }
-  return numbers_[column];
+  convertedAt_.resize(columns.size(), none);
 }
 
 int compareRows(const RowCursor &a, const RowCursor &b) {
   for (std::size_t i = 0; i < a.columns.size(); ++i) {
     int c = 0;
     if (a.widths[i] == 0) {
+      if (a.value(i) == b.value(i)) {
+        continue; // the same text is the same number, and cheaper to see
+      }
       std::int32_t x = a.number(i);
       std::int32_t y = b.number(i);
       c = x < y ? -1 : (x > y ? 1 : 0);
@@ -64,6 +55,7 @@ std::vector<Column *> appendTargets(Table &result, std::size_t rows) {
   std::vector<Column *> targets;
   for (Column *c = firstColumn(result); c != nullptr; c = c->next) {
     c->cells.reserve(rows);
+    preferLargePages(c->cells.data(), c->cells.capacity() * sizeof(Cell));
     targets.push_back(c);
   }
   return targets;

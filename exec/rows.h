@@ -3,6 +3,7 @@
 #pragma once
 
 #include "exec/evaluation.h"
+#include "store/int_value.h"
 
 #include <string_view>
 #include <vector>
@@ -20,14 +21,21 @@ struct RowCursor {
 
   explicit RowCursor(const Table &table);
   [[nodiscard]] bool exhausted() const { return columns.empty() || row >= columns.front()->size(); }
-  void advance();
+  void advance() { ++row; }
   [[nodiscard]] std::string_view value(std::size_t column) const { return columns[column]->value(row); }
   // The current row's value in column as an int.
-  [[nodiscard]] std::int32_t number(std::size_t column) const;
+  [[nodiscard]] std::int32_t number(std::size_t column) const {
+    if (convertedAt_[column] != row) {
+      numbers_[column] = toInt32(value(column));
+      convertedAt_[column] = row;
+    }
+    return numbers_[column];
+  }
 
 private:
+  static constexpr std::size_t none = ~std::size_t{0};
   mutable std::vector<std::int32_t> numbers_;
-  mutable std::vector<char> converted_;
+  mutable std::vector<std::size_t> convertedAt_; // the row each number is of
 };
 
 // Compares the current rows of a and b column by column, the types taken from

@@ -6,16 +6,19 @@
 #include "exec/project_order.h"
 #include "exec/rows.h"
 
+#include <utility>
 #include <vector>
 
 bool ascendsWithoutRepeats(const Table &table) {
   RowCursor current(table);
   RowCursor next(table);
   next.advance();
-  for (; !next.exhausted(); current.advance(), next.advance()) {
+  for (; !next.exhausted(); next.row = current.row + 1) {
     if (compareRows(current, next) >= 0) {
       return false;
     }
+    // The next row becomes the current one with the numbers it converted.
+    std::swap(current, next);
   }
   return true;
 }

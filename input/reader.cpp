@@ -6,6 +6,7 @@
 #include "input/column_type.h"
 #include "input/line_ends.h"
 #include "input/tokenizer.h"
+#include "platform/large_pages.h"
 #include "store/error.h"
 #include "store/int_value.h"
 
@@ -213,6 +214,7 @@ public:
     std::size_t rows = rowsAhead(in_.rest());
     for (Column *c : columns_) {
       c->cells.reserve(rows);
+      preferLargePages(c->cells.data(), c->cells.capacity() * sizeof(Cell));
     }
     std::size_t count = 0; // values of the current row so far
     long long rowLine = in_.line();

@@ -1,6 +1,7 @@
 // Whole-file reads in large blocks, so that the input is read exactly once.
 #include "platform/files.h"
 
+#include "platform/large_pages.h"
 #include "platform/native_path.h"
 
 #include <filesystem>
@@ -18,9 +19,16 @@ bool readWholeFile(const std::string &path, std::string &bytes) {
   if (!in.is_open()) {
     return false;
   }
+  // A regular file is read straight into place, in one read of its size;
+  // what a pipe gives, or a file that grew meanwhile, follows in blocks.
   auto size = std::filesystem::file_size(nativePath(path), ignored);
-  if (!ignored) {
-    bytes.reserve(bytes.size() + static_cast<std::size_t>(size));
+  if (!ignored && size > 0) {
+    std::size_t start = bytes.size();
+    bytes.reserve(start + static_cast<std::size_t>(size));
+    preferLargePages(bytes.data() + start, static_cast<std::size_t>(size));
+    bytes.resize(start + static_cast<std::size_t>(size));
+    in.read(bytes.data() + start, static_cast<std::streamsize>(size));
+    bytes.resize(start + static_cast<std::size_t>(in.gcount()));
   }
   std::vector<char> block(std::size_t{1} << 20);
   while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {

@@ -4,20 +4,26 @@
 #include <limits>
 
 std::int32_t toInt32(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) {
-    ++i;
+  const char *p = text.data();
+  const char *end = p + text.size();
+  while (p != end && (*p == ' ' || (*p >= '\t' && *p <= '\r'))) {
+    ++p;
   }
   bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
+  if (p != end && (*p == '+' || *p == '-')) {
+    negative = *p == '-';
+    ++p;
   }
-  // Accumulate the magnitude up to just past the largest int32 magnitude.
+  // Nine digits cannot overflow; only a longer number needs the cap, which
+  // stops the magnitude just past the largest int32 magnitude.
   constexpr std::int64_t cap = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
   std::int64_t magnitude = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    magnitude = magnitude * 10 + (text[i] - '0');
+  const char *fast = end - p > 9 ? p + 9 : end;
+  for (; p != fast && static_cast<unsigned char>(*p - '0') <= 9; ++p) {
+    magnitude = magnitude * 10 + (*p - '0');
+  }
+  for (; p != end && *p >= '0' && *p <= '9'; ++p) {
+    magnitude = magnitude * 10 + (*p - '0');
     if (magnitude > cap) {
       magnitude = cap;
     }
