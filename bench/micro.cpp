@@ -110,13 +110,12 @@ void projectionOrderOfTextAndNumber(benchmark::State &state) {
   }
   std::uniform_int_distribution<std::size_t> pickText(0, pool.size() - 1);
   std::uniform_int_distribution<std::size_t> pickNumber(0, numbers.size() - 1);
-  ProjectionInput input;
-  input.widths = {20, 0};
-  input.values.resize(2);
+  std::vector<std::vector<std::string_view>> values(2);
   for (std::size_t r = 0; r < 1000000; ++r) {
-    input.values[0].emplace_back(pool[pickText(rng)]);
-    input.values[1].emplace_back(numbers[pickNumber(rng)]);
+    values[0].emplace_back(pool[pickText(rng)]);
+    values[1].emplace_back(numbers[pickNumber(rng)]);
   }
+  ProjectionInput input{{20, 0}, 1000000, [&](std::size_t c, std::size_t r) { return values[c][r]; }};
   for (auto _ : state) {
     benchmark::DoNotOptimize(projectionOrder(input).size());
   }

@@ -35,14 +35,10 @@ void evaluateProject(Evaluation &ev, CommandNode &node) {
     last = linkColumn(last, createColumn(result, c->name, c->width));
     last->base = c->base;
     input.widths.push_back(c->width);
-    std::vector<std::string_view> values(c->size());
-    for (std::size_t row = 0; row < values.size(); ++row) {
-      values[row] = c->value(row);
-    }
-    input.values.push_back(std::move(values));
   }
+  input.rows = rowCount(r);
+  input.value = [&](std::size_t column, std::size_t row) { return sources[column]->value(row); };
   std::vector<std::size_t> order = projectionOrder(input);
-  input = {}; // the sort keys are done with; the result needs only the order
   std::vector<Column *> targets = appendTargets(result, order.size());
   for (std::size_t col = 0; col < targets.size(); ++col) {
     for (std::size_t row : order) {

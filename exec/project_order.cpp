@@ -25,7 +25,16 @@ struct Entry {
   Key row;
 };
 
-std::vector<Key> intKeys(const std::vector<std::string_view> &values) {
+// One column's values, as the input gives them.
+struct ColumnValues {
+  const ProjectionInput &input;
+  std::size_t column;
+
+  [[nodiscard]] std::size_t size() const { return input.rows; }
+  std::string_view operator[](std::size_t row) const { return input.value(column, row); }
+};
+
+std::vector<Key> intKeys(const ColumnValues &values) {
   std::vector<Key> keys(values.size());
   for (std::size_t r = 0; r < values.size(); ++r) {
     // Flipping the sign bit turns signed order into unsigned order.
@@ -51,7 +60,7 @@ std::uint64_t prefixOf(std::string_view text) {
 // hashing, so that a text repeated many times is sorted once.
 class DistinctTexts {
 public:
-  explicit DistinctTexts(const std::vector<std::string_view> &values) : values_(values), ids_(values.size()) {
+  explicit DistinctTexts(const ColumnValues &values) : values_(values), ids_(values.size()) {
     resize(1024);
     for (std::size_t r = 0; r < values.size(); ++r) {
       ids_[r] = find(static_cast<Key>(r));
@@ -117,7 +126,7 @@ private:
     }
   }
 
-  const std::vector<std::string_view> &values_;
+  const ColumnValues &values_;
   std::vector<Key> ids_;
   std::vector<Key> firstRows_; // per distinct text, the first row holding it
   std::vector<std::size_t> hashes_;
@@ -125,8 +134,9 @@ private:
   std::size_t mask_ = 0;
 };
 
-std::vector<Key> columnKeys(std::int32_t width, const std::vector<std::string_view> &values) {
-  return width == 0 ? intKeys(values) : DistinctTexts(values).ranks();
+std::vector<Key> columnKeys(const ProjectionInput &input, std::size_t column) {
+  ColumnValues values{input, column};
+  return input.widths[column] == 0 ? intKeys(values) : DistinctTexts(values).ranks();
 }
 
 // Least significant byte first, each pass stable, so that entries made in
@@ -171,7 +181,7 @@ std::vector<Entry> sortedEntries(const std::vector<Key> &major, const std::vecto
 } // namespace
 
 std::vector<std::size_t> projectionOrder(const ProjectionInput &input) {
-  std::size_t rows = input.values.empty() ? 0 : input.values.front().size();
+  std::size_t rows = input.widths.empty() ? 0 : input.rows;
   if (rows < 2) {
     std::vector<std::size_t> order(rows);
     std::iota(order.begin(), order.end(), std::size_t{0});
@@ -181,9 +191,8 @@ std::vector<std::size_t> projectionOrder(const ProjectionInput &input) {
     throw std::length_error("projection of too many rows");
   }
   std::size_t columns = input.widths.size();
-  std::vector<Key> rank = columnKeys(input.widths[0], input.values[0]);
-  std::vector<Entry> entries =
-      sortedEntries(rank, columns > 1 ? columnKeys(input.widths[1], input.values[1]) : std::vector<Key>(rows));
+  std::vector<Key> rank = columnKeys(input, 0);
+  std::vector<Entry> entries = sortedEntries(rank, columns > 1 ? columnKeys(input, 1) : std::vector<Key>(rows));
   for (std::size_t c = 2; c < columns; ++c) {
     Key dense = 0;
     for (std::size_t i = 0; i < rows; ++i) {
@@ -195,7 +204,7 @@ std::vector<std::size_t> projectionOrder(const ProjectionInput &input) {
     if (dense == rows - 1) {
       break; // every row apart already: later columns cannot reorder them
     }
-    entries = sortedEntries(rank, columnKeys(input.widths[c], input.values[c]));
+    entries = sortedEntries(rank, columnKeys(input, c));
   }
   std::vector<std::size_t> order;
   for (std::size_t i = 0; i < rows; ++i) {

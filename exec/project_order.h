@@ -3,12 +3,16 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <vector>
 
+// The values are read through value(column, row), one column at a time, so
+// that no copy of a relation's views is made for the sort.
 struct ProjectionInput {
-  std::vector<std::int32_t> widths;                  // per column
-  std::vector<std::vector<std::string_view>> values; // per column, per row
+  std::vector<std::int32_t> widths; // per column
+  std::size_t rows = 0;
+  std::function<std::string_view(std::size_t, std::size_t)> value;
 };
 
 // The rows to keep, in output order: ascending by the row comparison, and of

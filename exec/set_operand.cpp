@@ -32,14 +32,10 @@ SetOperand::SetOperand(const Table &table) : table_(table) {
   for (const Column *c = firstColumn(table); c != nullptr; c = c->next) {
     sources.push_back(c);
     input.widths.push_back(c->width);
-    std::vector<std::string_view> values(c->size());
-    for (std::size_t row = 0; row < values.size(); ++row) {
-      values[row] = c->value(row);
-    }
-    input.values.push_back(std::move(values));
   }
+  input.rows = rowCount(table);
+  input.value = [&](std::size_t column, std::size_t row) { return sources[column]->value(row); };
   std::vector<std::size_t> order = projectionOrder(input);
-  input = {};
   // The copy's cells view the operand's texts, as the result's will: this
   // copy goes with the operator, the texts do not.
   copy_ = std::make_unique<Table>(table.name);
