@@ -66,7 +66,7 @@ void appendValue(Table &table, Column &column, std::string_view text);
 // Appends a text that outlives the table (the input, or a source's arena
 // that lives as long) without copying it.
 void appendStoredAside(Column &column, std::string_view stored);
-inline void appendStored(Column &column, std::string_view stored) {
+[[gnu::always_inline]] inline void appendStored(Column &column, std::string_view stored) {
   // Unsigned distance: a text before the base wraps to a huge one.
   std::uintptr_t offset =
       reinterpret_cast<std::uintptr_t>(stored.data()) - reinterpret_cast<std::uintptr_t>(column.base);
