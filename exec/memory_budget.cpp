@@ -27,7 +27,7 @@ void setResultMemoryLimit(double bytes) { memoryLimit = bytes; }
 void claimResultMemory(Evaluation &ev, const CommandNode &node, std::uint64_t rows, std::size_t columns,
                        double valueBytes) {
   double cells = static_cast<double>(rows) * static_cast<double>(columns);
-  double estimate = cells * static_cast<double>(sizeof(Cell)) + valueBytes;
+  double estimate = cells * static_cast<double>(Column::bytesPerValue) + valueBytes;
   if (ev.claimedBytes + estimate > memoryLimit) {
     throw InputError("A(z) " + shownName(node.text) + " eredmenye tul nagy: " + std::to_string(rows) + " sor.",
                      node.line, node.column);

@@ -4,8 +4,8 @@
 
 #include "exec/misplaced_word.h"
 #include "exec/wording.h"
+#include "input/column_space.h"
 #include "input/near_name.h"
-#include "platform/large_pages.h"
 #include "store/error.h"
 #include "store/int_value.h"
 
@@ -54,8 +54,7 @@ int compareRows(const RowCursor &a, const RowCursor &b) {
 std::vector<Column *> appendTargets(Table &result, std::size_t rows) {
   std::vector<Column *> targets;
   for (Column *c = firstColumn(result); c != nullptr; c = c->next) {
-    c->cells.reserve(rows);
-    preferLargePages(c->cells.data(), c->cells.capacity() * sizeof(Cell));
+    reserveRows(*c, rows);
     targets.push_back(c);
   }
   return targets;

@@ -3,10 +3,10 @@
 // rejected rather than stored ragged.
 #include "input/reader.h"
 
+#include "input/column_space.h"
 #include "input/column_type.h"
 #include "input/line_ends.h"
 #include "input/tokenizer.h"
-#include "platform/large_pages.h"
 #include "store/error.h"
 #include "store/int_value.h"
 
@@ -243,8 +243,7 @@ public:
   void run(int ch) {
     std::size_t rows = rowsAhead(in_.rest());
     for (Column *c : columns_) {
-      c->cells.reserve(rows);
-      preferLargePages(c->cells.data(), c->cells.capacity() * sizeof(Cell));
+      reserveRows(*c, rows);
     }
     std::size_t count = 0; // values of the current row so far
     long long rowLine = in_.line();

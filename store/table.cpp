@@ -2,6 +2,7 @@
 #include "store/table.h"
 
 #include <cstdint>
+#include <limits>
 #include <stdexcept>
 #include <utility>
 
@@ -23,7 +24,8 @@ void appendValue(Table &table, Column &column, std::string_view text) { appendSt
 
 void appendStoredAside(Column &column, std::string_view stored) {
   if (stored.empty()) {
-    column.cells.push_back({});
+    column.offsets.push_back(0);
+    column.lengths.push_back(0);
     return;
   }
   if (column.base == nullptr) {
@@ -32,10 +34,11 @@ void appendStoredAside(Column &column, std::string_view stored) {
     return;
   }
   column.valueBytes += stored.size();
-  if (column.outliers.size() >= Column::outlier) {
+  if (column.outliers.size() >= std::numeric_limits<std::uint32_t>::max()) {
     throw std::length_error("too many values out of a column's reach");
   }
-  column.cells.push_back({static_cast<std::uint32_t>(column.outliers.size()), Column::outlier});
+  column.offsets.push_back(static_cast<std::uint32_t>(column.outliers.size()));
+  column.lengths.push_back(Column::outlier);
   column.outliers.push_back(stored);
 }
 

@@ -1,6 +1,6 @@
 // The relation store: a relation is a chain of columns after a schema head,
-// each column one contiguous array of cells. Row k is the k-th cell of every
-// column. All values are text; a cell only says where its text lies.
+// each column contiguous arrays of where its values lie. Row k is the k-th
+// value of every column. All values are text; the store only says where.
 #pragma once
 
 #include "store/arena.h"
@@ -12,34 +12,36 @@
 #include <string_view>
 #include <vector>
 
-// One value of one column: its text is length bytes at offset from the
-// column's base. Texts out of the base's 32-bit reach, which only inputs over
-// 4 GiB or texts copied elsewhere have, are kept aside: then length is
-// outlier and offset indexes the column's outliers.
-struct Cell {
-  std::uint32_t offset = 0;
-  std::uint32_t length = 0;
-};
-
 // One attribute. width is 0 for int, n for char(n), -1 in the schema head.
+// Row k's value is lengths[k] bytes at offsets[k] from base: five bytes a
+// value, where an input row of a few short values is hardly more. Texts of
+// 255 bytes or more, and texts out of the base's 32-bit reach (inputs over
+// 4 GiB, texts copied elsewhere), are kept aside: their length is outlier and
+// their offset indexes outliers.
 struct Column {
-  static constexpr std::uint32_t outlier = std::numeric_limits<std::uint32_t>::max();
+  static constexpr std::uint8_t outlier = std::numeric_limits<std::uint8_t>::max();
+  static constexpr std::size_t bytesPerValue = sizeof(std::uint32_t) + sizeof(std::uint8_t);
 
   std::string name;
   std::int32_t width = -1;
   Column *next = nullptr;
   const char *base = nullptr; // set by the first text stored, or taken from a source column
-  std::vector<Cell> cells;
+  std::vector<std::uint32_t> offsets;
+  std::vector<std::uint8_t> lengths;
   std::vector<std::string_view> outliers;
   std::size_t valueBytes = 0; // text bytes of all its values, shared or not
 
-  [[nodiscard]] std::size_t size() const { return cells.size(); }
+  [[nodiscard]] std::size_t size() const { return offsets.size(); }
   [[nodiscard]] std::string_view value(std::size_t row) const {
-    Cell cell = cells[row];
-    if (cell.length == outlier) {
-      return outliers[cell.offset];
+    std::uint8_t length = lengths[row];
+    if (length == outlier) {
+      return outliers[offsets[row]];
     }
-    return {base + cell.offset, cell.length};
+    return {base + offsets[row], length};
+  }
+  void reserve(std::size_t rows) {
+    offsets.reserve(rows);
+    lengths.reserve(rows);
   }
 };
 
@@ -70,20 +72,23 @@ void appendStoredAside(Column &column, std::string_view stored);
   // Unsigned distance: a text before the base wraps to a huge one.
   std::uintptr_t offset =
       reinterpret_cast<std::uintptr_t>(stored.data()) - reinterpret_cast<std::uintptr_t>(column.base);
-  if (column.base != nullptr && offset <= Column::outlier && stored.size() < Column::outlier) {
-    column.cells.push_back({static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(stored.size())});
+  if (column.base != nullptr && offset <= std::numeric_limits<std::uint32_t>::max() &&
+      stored.size() < Column::outlier) {
+    column.offsets.push_back(static_cast<std::uint32_t>(offset));
+    column.lengths.push_back(static_cast<std::uint8_t>(stored.size()));
     column.valueBytes += stored.size();
   } else {
     appendStoredAside(column, stored);
   }
 }
 // Appends row of source, whose text outlives column's table; with the same
-// base, the cell itself is copied.
-inline void appendCell(Column &column, const Column &source, std::size_t row) {
-  Cell cell = source.cells[row];
-  if (column.base == source.base && cell.length != Column::outlier) {
-    column.cells.push_back(cell);
-    column.valueBytes += cell.length;
+// base, the offset and length are copied as they are.
+[[gnu::always_inline]] inline void appendCell(Column &column, const Column &source, std::size_t row) {
+  std::uint8_t length = source.lengths[row];
+  if (column.base == source.base && length != Column::outlier) {
+    column.offsets.push_back(source.offsets[row]);
+    column.lengths.push_back(length);
+    column.valueBytes += length;
   } else {
     appendStored(column, source.value(row));
   }

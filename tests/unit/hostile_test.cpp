@@ -61,7 +61,7 @@ std::string tenRows() {
 
 TEST_F(ProductBudget, ProductsTogetherBeyondTheBudgetAreRefusedBeforeBuilding) {
   // Room for one product(R, R) of 100 rows and 2 columns, not for two.
-  double one = 100 * 2 * static_cast<double>(sizeof(Cell)) + 20;
+  double one = 100 * 2 * static_cast<double>(Column::bytesPerValue) + 20;
   setResultMemoryLimit(1.5 * one);
   Loaded single;
   loadText(single, "product(R, R)\n" + tenRows());

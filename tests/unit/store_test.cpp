@@ -45,3 +45,32 @@ TEST(Store, ArenaKeepsLargeAndManyValues) {
   EXPECT_EQ(values[0], big);
   EXPECT_EQ(values[10000], "9999");
 }
+
+TEST(Store, ValuesKeepTheirTextsAcrossTheShortLengthLimit) {
+  // Views into one text, as the reader stores them: lengths around the
+  // one-byte limit, an empty value, and a text before the column's base.
+  std::string text(2000, 'a');
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    text[i] = static_cast<char>('a' + i % 26);
+  }
+  const std::vector<std::pair<std::size_t, std::size_t>> spans = {{100, 254}, {400, 255}, {700, 256},
+                                                                  {0, 0},     {50, 1000}, {0, 7}};
+  Table source("R");
+  Table copy("S");
+  Column *from = linkColumn(source.schema, createColumn(source, "v", 2000));
+  Column *to = linkColumn(copy.schema, createColumn(copy, "v", 2000));
+  for (auto [at, length] : spans) {
+    appendStored(*from, std::string_view(text).substr(at, length));
+  }
+  to->base = from->base;
+  for (std::size_t row = spans.size(); row-- > 0;) {
+    appendCell(*to, *from, row);
+  }
+  for (std::size_t row = 0; row < spans.size(); ++row) {
+    std::string_view expected = std::string_view(text).substr(spans[row].first, spans[row].second);
+    EXPECT_EQ(from->value(row), expected) << row;
+    EXPECT_EQ(to->value(spans.size() - 1 - row), expected) << row;
+  }
+  EXPECT_EQ(from->valueBytes, 254U + 255 + 256 + 1000 + 7);
+  EXPECT_EQ(to->valueBytes, from->valueBytes);
+}
