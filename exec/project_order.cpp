@@ -20,10 +20,14 @@ namespace {
 
 using Key = std::uint32_t;
 
+// Packed to 12 bytes: two arrays of these are the sort's largest memory.
+#pragma pack(push, 4)
 struct Entry {
   std::uint64_t key;
   Key row;
 };
+#pragma pack(pop)
+static_assert(sizeof(Entry) == 12);
 
 // One column's values, as the input gives them.
 struct ColumnValues {

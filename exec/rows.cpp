@@ -4,7 +4,6 @@
 
 #include "exec/misplaced_word.h"
 #include "exec/wording.h"
-#include "input/column_space.h"
 #include "input/near_name.h"
 #include "store/error.h"
 #include "store/int_value.h"
@@ -53,8 +52,10 @@ int compareRows(const RowCursor &a, const RowCursor &b) {
 
 std::vector<Column *> appendTargets(Table &result, std::size_t rows) {
   std::vector<Column *> targets;
+  // rows is a bound that union and minus seldom reach: no large pages, which
+  // would be faulted in whole past the last row.
   for (Column *c = firstColumn(result); c != nullptr; c = c->next) {
-    reserveRows(*c, rows);
+    c->reserve(rows);
     targets.push_back(c);
   }
   return targets;
