@@ -52,8 +52,6 @@ int compareRows(const RowCursor &a, const RowCursor &b) {
 
 std::vector<Column *> appendTargets(Table &result, std::size_t rows) {
   std::vector<Column *> targets;
-  // rows is a bound that union and minus seldom reach: no large pages, which
-  // would be faulted in whole past the last row.
   for (Column *c = firstColumn(result); c != nullptr; c = c->next) {
     c->reserve(rows);
     targets.push_back(c);

@@ -3,7 +3,6 @@
 // rejected rather than stored ragged.
 #include "input/reader.h"
 
-#include "input/column_space.h"
 #include "input/column_type.h"
 #include "input/line_ends.h"
 #include "input/tokenizer.h"
@@ -243,7 +242,7 @@ public:
   void run(int ch) {
     std::size_t rows = rowsAhead(in_.rest());
     for (Column *c : columns_) {
-      reserveRows(*c, rows);
+      c->reserve(rows);
     }
     std::size_t count = 0; // values of the current row so far
     long long rowLine = in_.line();

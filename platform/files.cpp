@@ -1,9 +1,9 @@
 // Whole-file reads in large blocks, so that the input is read exactly once.
 #include "platform/files.h"
 
-#include "platform/large_pages.h"
 #include "platform/native_path.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -19,16 +19,21 @@ bool readWholeFile(const std::string &path, std::string &bytes) {
   if (!in.is_open()) {
     return false;
   }
-  // A regular file is read straight into place, in one read of its size;
-  // what a pipe gives, or a file that grew meanwhile, follows in blocks.
+  // A regular file is read straight into place, as many bytes as its size,
+  // in reads small enough for any system's read call; what a pipe gives, or
+  // a file that grew meanwhile, follows in blocks.
   auto size = std::filesystem::file_size(nativePath(path), ignored);
   if (!ignored && size > 0) {
+    constexpr std::size_t largestRead = std::size_t{1} << 26;
     std::size_t start = bytes.size();
-    bytes.reserve(start + static_cast<std::size_t>(size));
-    preferLargePages(bytes.data() + start, static_cast<std::size_t>(size));
+    std::size_t filled = 0;
     bytes.resize(start + static_cast<std::size_t>(size));
-    in.read(bytes.data() + start, static_cast<std::streamsize>(size));
-    bytes.resize(start + static_cast<std::size_t>(in.gcount()));
+    while (filled < size && in) {
+      std::size_t want = std::min(static_cast<std::size_t>(size) - filled, largestRead);
+      in.read(bytes.data() + start + filled, static_cast<std::streamsize>(want));
+      filled += static_cast<std::size_t>(in.gcount());
+    }
+    bytes.resize(start + filled);
   }
   std::vector<char> block(std::size_t{1} << 20);
   while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {

@@ -24,8 +24,7 @@ void appendValue(Table &table, Column &column, std::string_view text) { appendSt
 
 void appendStoredAside(Column &column, std::string_view stored) {
   if (stored.empty()) {
-    column.offsets.push_back(0);
-    column.lengths.push_back(0);
+    column.push({});
     return;
   }
   if (column.base == nullptr) {
@@ -37,8 +36,7 @@ void appendStoredAside(Column &column, std::string_view stored) {
   if (column.outliers.size() >= std::numeric_limits<std::uint32_t>::max()) {
     throw std::length_error("too many values out of a column's reach");
   }
-  column.offsets.push_back(static_cast<std::uint32_t>(column.outliers.size()));
-  column.lengths.push_back(Column::outlier);
+  column.push({static_cast<std::uint32_t>(column.outliers.size()), Column::outlier});
   column.outliers.push_back(stored);
 }
 

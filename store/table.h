@@ -12,15 +12,22 @@
 #include <string_view>
 #include <vector>
 
+// Where one value lies: its text is length bytes at offset from its column's
+// base. Texts of 255 bytes or more, and texts out of the base's 32-bit reach
+// (inputs over 4 GiB, texts copied elsewhere), are kept aside: then length is
+// outlier and offset indexes the column's outliers. Five bytes a value, where
+// an input row of a few short values takes hardly more.
+struct Cell {
+  std::uint32_t offset = 0;
+  std::uint8_t length = 0;
+};
+
 // One attribute. width is 0 for int, n for char(n), -1 in the schema head.
-// Row k's value is lengths[k] bytes at offsets[k] from base: five bytes a
-// value, where an input row of a few short values is hardly more. Texts of
-// 255 bytes or more, and texts out of the base's 32-bit reach (inputs over
-// 4 GiB, texts copied elsewhere), are kept aside: their length is outlier and
-// their offset indexes outliers.
+// Its cells are kept as two arrays, offsets and lengths, so that no padding
+// rounds a cell up to eight bytes.
 struct Column {
   static constexpr std::uint8_t outlier = std::numeric_limits<std::uint8_t>::max();
-  static constexpr std::size_t bytesPerValue = sizeof(std::uint32_t) + sizeof(std::uint8_t);
+  static constexpr std::size_t bytesPerValue = sizeof(Cell::offset) + sizeof(Cell::length);
 
   std::string name;
   std::int32_t width = -1;
@@ -32,12 +39,17 @@ struct Column {
   std::size_t valueBytes = 0; // text bytes of all its values, shared or not
 
   [[nodiscard]] std::size_t size() const { return offsets.size(); }
+  [[nodiscard]] Cell cell(std::size_t row) const { return {offsets[row], lengths[row]}; }
   [[nodiscard]] std::string_view value(std::size_t row) const {
-    std::uint8_t length = lengths[row];
-    if (length == outlier) {
-      return outliers[offsets[row]];
+    Cell c = cell(row);
+    if (c.length == outlier) {
+      return outliers[c.offset];
     }
-    return {base + offsets[row], length};
+    return {base + c.offset, c.length};
+  }
+  void push(Cell c) {
+    offsets.push_back(c.offset);
+    lengths.push_back(c.length);
   }
   void reserve(std::size_t rows) {
     offsets.reserve(rows);
@@ -74,8 +86,7 @@ void appendStoredAside(Column &column, std::string_view stored);
       reinterpret_cast<std::uintptr_t>(stored.data()) - reinterpret_cast<std::uintptr_t>(column.base);
   if (column.base != nullptr && offset <= std::numeric_limits<std::uint32_t>::max() &&
       stored.size() < Column::outlier) {
-    column.offsets.push_back(static_cast<std::uint32_t>(offset));
-    column.lengths.push_back(static_cast<std::uint8_t>(stored.size()));
+    column.push({static_cast<std::uint32_t>(offset), static_cast<std::uint8_t>(stored.size())});
     column.valueBytes += stored.size();
   } else {
     appendStoredAside(column, stored);
@@ -84,11 +95,10 @@ void appendStoredAside(Column &column, std::string_view stored);
 // Appends row of source, whose text outlives column's table; with the same
 // base, the offset and length are copied as they are.
 [[gnu::always_inline]] inline void appendCell(Column &column, const Column &source, std::size_t row) {
-  std::uint8_t length = source.lengths[row];
-  if (column.base == source.base && length != Column::outlier) {
-    column.offsets.push_back(source.offsets[row]);
-    column.lengths.push_back(length);
-    column.valueBytes += length;
+  Cell cell = source.cell(row);
+  if (column.base == source.base && cell.length != Column::outlier) {
+    column.push(cell);
+    column.valueBytes += cell.length;
   } else {
     appendStored(column, source.value(row));
   }
