@@ -4,6 +4,7 @@
 #include "exec/rows.h"
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -22,6 +23,16 @@ Operand describe(const Table &table) {
   return d;
 }
 
+// A value kept aside (a long text) is repeated as a view of its own in every
+// result row that holds it.
+double asideBytes(const Operand &d, std::size_t repeats) {
+  double views = 0;
+  for (const Column *c : d.columns) {
+    views += static_cast<double>(c->outliers.size());
+  }
+  return views * static_cast<double>(repeats) * static_cast<double>(sizeof(std::string_view));
+}
+
 } // namespace
 
 void evaluateProduct(Evaluation &ev, CommandNode &node) {
@@ -32,7 +43,7 @@ void evaluateProduct(Evaluation &ev, CommandNode &node) {
   Operand db2 = describe(b);
   // Only cells are made; the sources' bytes, once, stay in the claim as a margin.
   claimResultMemory(ev, node, std::uint64_t{da.rows} * db2.rows, da.columns.size() + db2.columns.size(),
-                    valueBytesOf(a) + valueBytesOf(b));
+                    valueBytesOf(a) + valueBytesOf(b) + asideBytes(da, db2.rows) + asideBytes(db2, da.rows));
   copyColumns(result, a);
   copyColumns(result, b);
   std::vector<Column *> targets = appendTargets(result, da.rows * db2.rows);

@@ -81,6 +81,19 @@ TEST_F(ProductBudget, ProductsTogetherBeyondTheBudgetAreRefusedBeforeBuilding) {
   EXPECT_EQ(firstColumn(*two.db.results.back()), nullptr);
 }
 
+TEST_F(ProductBudget, LongValuesCountTheViewsTheyAreRepeatedAs) {
+  // 100 rows of one 300-byte value each: room for their cells and texts,
+  // not for the 100 views of their own that such long values take.
+  std::string text = "product(R, R)\nR(a char(300))\n";
+  for (int i = 0; i < 10; ++i) {
+    text += "'" + std::string(300, static_cast<char>('a' + i)) + "'\n";
+  }
+  setResultMemoryLimit(100 * 2 * static_cast<double>(Column::bytesPerValue) + 2 * 10 * 300 + 100);
+  Loaded db;
+  loadText(db, text);
+  EXPECT_THROW(executeCommands(db.ev), InputError);
+}
+
 TEST_F(ProductBudget, RowCountBeyondAnyMemoryIsNamedInFull) {
   Loaded db;
   std::string text = "product(product(R, R), product(R, R))\nR(a int)\n";
