@@ -484,8 +484,8 @@ def main():
     return 1 if mismatched else 0
 
 
-def fmt(value, spec):
-    return "-" if value is None else format(value, spec)
+def fmt(value, form):
+    return "-" if value is None else format(value, form)
 
 
 def report(results, sizes, ops):

@@ -155,31 +155,8 @@ std::size_t rowsAhead(std::string_view rest) {
 // the character loop of RowReader::run would read them, when it is a plain
 // row: as many values as columns, no quoted value running past the line, no
 // first value that looks like a header, no int value that is not a whole
-// number (those the loop notes). Finds each delimiter with memchr instead of
-// looking at every character.
-// Where an unquoted int value that starts at p ends, at a ',' or nl, if it
-// is a whole number as isWholeNumber reads one; nullptr otherwise. Reads its
-// digits once, where finding the ',' first would read them twice.
-const char *wholeNumberEnd(const char *p, const char *nl) {
-  while (p < nl && isBlank(*p)) {
-    ++p;
-  }
-  if (p < nl && (*p == '+' || *p == '-')) {
-    ++p;
-  }
-  const char *digits = p;
-  while (p < nl && static_cast<unsigned char>(*p - '0') <= 9) {
-    ++p;
-  }
-  if (p == digits) {
-    return nullptr;
-  }
-  while (p < nl && isBlank(*p)) {
-    ++p;
-  }
-  return p == nl || *p == ',' ? p : nullptr;
-}
-
+// number (those the loop notes). Finds a text's delimiter with memchr, and
+// an int value's end as its digits are checked, each byte looked at once.
 bool plainRow(const char *row, const char *nl, const std::vector<Column *> &columns,
               std::vector<std::string_view> &values) {
   const char *p = row;
@@ -207,7 +184,7 @@ bool plainRow(const char *row, const char *nl, const std::vector<Column *> &colu
       }
     } else if (isInt) {
       p = wholeNumberEnd(p, nl);
-      if (p == nullptr) {
+      if (p == nullptr || (p != nl && *p != ',')) {
         return false;
       }
       finish = p;

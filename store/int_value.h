@@ -12,3 +12,8 @@ std::int32_t toInt32(std::string_view text);
 // True for a whole number as written: an optional sign and decimal digits,
 // with blanks (spaces, tabs) allowed around them.
 bool isWholeNumber(std::string_view text);
+
+// Where a whole number as written (blanks, an optional sign, decimal digits,
+// blanks) that starts at p ends, reading no further than end; nullptr
+// without digits. For a caller that finds the number's end as it checks it.
+const char *wholeNumberEnd(const char *p, const char *end);
