@@ -1,10 +1,11 @@
-// Every value becomes a 32-bit key whose order is the column's order, so that
-// the sort moves small fixed-size entries instead of chasing texts: int
-// columns by their number, char columns by the rank of the text among the
-// column's distinct texts. Columns are folded in one at a time: the dense
-// rank of the rows by the columns so far, paired with the next column's key,
-// sorts into the rank by one more column. The row number breaks ties, which
-// makes the order stable and puts the first of equal rows first.
+// Every value becomes a 32-bit key: an int column's by its number, a char
+// column's as the id of its text among the column's distinct texts. A row is
+// then the tuple of its keys, and the distinct rows are found by hashing
+// those tuples, so that neither the hashing nor the sort reads a text twice
+// and the sort sees each distinct row once however often it repeats. For the
+// sort a text's id is replaced by its rank in byte order, and columns are
+// folded in one at a time: the dense rank of the rows by the columns so far,
+// paired with the next column's key, sorts into the rank by one more column.
 #include "exec/project_order.h"
 
 #include "store/int_value.h"
@@ -14,7 +15,9 @@
 #include <functional>
 #include <limits>
 #include <numeric>
+#include <optional>
 #include <stdexcept>
+#include <type_traits>
 
 namespace {
 
@@ -29,23 +32,98 @@ struct Entry {
 #pragma pack(pop)
 static_assert(sizeof(Entry) == 12);
 
-// One column's values, as the input gives them.
-struct ColumnValues {
-  const ProjectionInput &input;
-  std::size_t column;
+// A hint that p will soon be read, for loads whose addresses are known well
+// before their values are needed.
+void prefetch(const void *p) {
+#if defined(__GNUC__) || defined(__clang__)
+  __builtin_prefetch(p);
+#else
+  (void)p;
+#endif
+}
 
-  [[nodiscard]] std::size_t size() const { return input.rows; }
-  std::string_view operator[](std::size_t row) const { return input.value(column, row); }
+std::uint64_t mix(std::uint64_t h) {
+  h ^= h >> 31;
+  h *= 0x9E3779B97F4A7C15U;
+  return h ^ (h >> 29);
+}
+
+// Ids 0, 1, 2, ... in order of first insertion, by open addressing over the
+// top bits of their hashes. The caller tells whether an id is the entry
+// sought, and the hash of any entry it has recorded, for growing. A tagged
+// table keeps the top half of each entry's hash beside its id, so that a
+// probe reads an entry only when it likely is the one sought: worth twice
+// the room where reading an entry is costly.
+template <bool tagged> class IdTable {
+public:
+  // The id of the entry that `same` accepts among those with this hash; if
+  // there is none, the next id, taken by a new entry that the caller records.
+  template <class Same, class HashOf> Key find(std::uint64_t hash, Same same, HashOf hashOf) {
+    if (std::uint64_t{count_} * 2 >= slots_.size()) {
+      grow(hashOf);
+    }
+    Slot tag = tagOf(hash);
+    std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash >> (64 - bits_);; i = (i + 1) & mask) {
+      Slot slot = slots_[i];
+      if (slot == 0) {
+        slots_[i] = tag | (Slot{count_} + 1);
+        return count_++;
+      }
+      auto id = static_cast<Key>(slot - 1);
+      if ((slot & ~Slot{0xFFFFFFFFU}) == tag && same(id)) {
+        return id;
+      }
+    }
+  }
+
+  // The slot where a search for this hash starts, to fetch ahead.
+  [[nodiscard]] const void *home(std::uint64_t hash) const {
+    return slots_.empty() ? nullptr : &slots_[hash >> (64 - bits_)];
+  }
+
+  // The id in that slot, if any.
+  [[nodiscard]] std::optional<Key> atHome(std::uint64_t hash) const {
+    Slot slot = slots_.empty() ? 0 : slots_[hash >> (64 - bits_)];
+    return slot == 0 ? std::nullopt : std::optional<Key>(static_cast<Key>(slot - 1));
+  }
+
+private:
+  // Ids are kept plus one, so that 0 marks an empty slot.
+  using Slot = std::conditional_t<tagged, std::uint64_t, std::uint32_t>;
+
+  static Slot tagOf(std::uint64_t hash) {
+    if constexpr (tagged) {
+      return hash & ~std::uint64_t{0xFFFFFFFFU};
+    } else {
+      return 0;
+    }
+  }
+
+  template <class HashOf> void grow(HashOf hashOf) {
+    if (bits_ == 32) {
+      throw std::length_error("projection of too many rows");
+    }
+    ++bits_;
+    slots_.assign(std::size_t{1} << bits_, 0);
+    std::size_t mask = slots_.size() - 1;
+    for (Key id = 0; id < count_; ++id) {
+      std::uint64_t hash = hashOf(id);
+      std::size_t i = hash >> (64 - bits_);
+      while (slots_[i] != 0) {
+        i = (i + 1) & mask;
+      }
+      slots_[i] = tagOf(hash) | (Slot{id} + 1);
+    }
+  }
+
+  // Empty until the first search: a projection may have millions of columns.
+  int bits_ = 3;
+  Key count_ = 0;
+  std::vector<Slot> slots_;
 };
 
-std::vector<Key> intKeys(const ColumnValues &values) {
-  std::vector<Key> keys(values.size());
-  for (std::size_t r = 0; r < values.size(); ++r) {
-    // Flipping the sign bit turns signed order into unsigned order.
-    keys[r] = static_cast<Key>(toInt32(values[r])) ^ 0x80000000U;
-  }
-  return keys;
-}
+std::uint64_t hashText(std::string_view text) { return mix(std::hash<std::string_view>{}(text)); }
 
 // The first eight bytes, big-endian and zero-padded: ordering these agrees
 // with byte order wherever they differ.
@@ -60,88 +138,123 @@ std::uint64_t prefixOf(std::string_view text) {
   return prefix;
 }
 
-// Each row's text as an index into the column's distinct texts, found by
-// hashing, so that a text repeated many times is sorted once.
-class DistinctTexts {
+// A char column's distinct texts, by id.
+class TextIds {
 public:
-  explicit DistinctTexts(const ColumnValues &values) : values_(values), ids_(values.size()) {
-    resize(1024);
-    for (std::size_t r = 0; r < values.size(); ++r) {
-      ids_[r] = find(static_cast<Key>(r));
+  Key idOf(std::string_view text) {
+    auto same = [&](Key d) { return texts_[d] == text; };
+    auto hashOf = [&](Key d) { return hashText(texts_[d]); };
+    Key id = table_.find(hashText(text), same, hashOf);
+    if (id == texts_.size()) {
+      texts_.push_back(text);
     }
+    return id;
   }
 
-  // Dense ranks in byte order, one per row.
-  std::vector<Key> ranks() const {
-    std::vector<Entry> order(firstRows_.size());
-    for (std::size_t d = 0; d < firstRows_.size(); ++d) {
-      order[d] = {prefixOf(values_[firstRows_[d]]), static_cast<Key>(d)};
+  // Each id's rank in byte order of the texts.
+  [[nodiscard]] std::vector<Key> ranks() const {
+    std::vector<Entry> order(texts_.size());
+    for (std::size_t d = 0; d < texts_.size(); ++d) {
+      order[d] = {prefixOf(texts_[d]), static_cast<Key>(d)};
     }
     std::sort(order.begin(), order.end(), [&](const Entry &a, const Entry &b) {
       if (a.key != b.key) {
         return a.key < b.key;
       }
-      return values_[firstRows_[a.row]] < values_[firstRows_[b.row]];
+      return texts_[a.row] < texts_[b.row];
     });
     std::vector<Key> rankOf(order.size());
     for (std::size_t i = 0; i < order.size(); ++i) {
       rankOf[order[i].row] = static_cast<Key>(i);
     }
-    std::vector<Key> ranks(ids_.size());
-    for (std::size_t r = 0; r < ids_.size(); ++r) {
-      ranks[r] = rankOf[ids_[r]];
-    }
-    return ranks;
+    return rankOf;
   }
 
 private:
-  static constexpr Key empty = std::numeric_limits<Key>::max();
-
-  Key find(Key row) {
-    std::string_view text = values_[row];
-    std::size_t hash = std::hash<std::string_view>{}(text);
-    for (std::size_t slot = hash & mask_;; slot = (slot + 1) & mask_) {
-      Key d = slots_[slot];
-      if (d == empty) {
-        d = static_cast<Key>(firstRows_.size());
-        slots_[slot] = d;
-        firstRows_.push_back(row);
-        hashes_.push_back(hash);
-        if (firstRows_.size() * 2 > slots_.size()) {
-          resize(slots_.size() * 2);
-        }
-        return d;
-      }
-      if (hashes_[d] == hash && values_[firstRows_[d]] == text) {
-        return d;
-      }
-    }
-  }
-
-  void resize(std::size_t capacity) {
-    slots_.assign(capacity, empty);
-    mask_ = capacity - 1;
-    for (std::size_t d = 0; d < hashes_.size(); ++d) {
-      std::size_t slot = hashes_[d] & mask_;
-      while (slots_[slot] != empty) {
-        slot = (slot + 1) & mask_;
-      }
-      slots_[slot] = static_cast<Key>(d);
-    }
-  }
-
-  const ColumnValues &values_;
-  std::vector<Key> ids_;
-  std::vector<Key> firstRows_; // per distinct text, the first row holding it
-  std::vector<std::size_t> hashes_;
-  std::vector<Key> slots_;
-  std::size_t mask_ = 0;
+  IdTable<true> table_;
+  std::vector<std::string_view> texts_;
 };
 
-std::vector<Key> columnKeys(const ProjectionInput &input, std::size_t column) {
-  ColumnValues values{input, column};
-  return input.widths[column] == 0 ? intKeys(values) : DistinctTexts(values).ranks();
+template <class It> std::uint64_t hashKeys(It begin, It end) {
+  std::uint64_t hash = 0;
+  for (It k = begin; k != end; ++k) {
+    hash = mix(hash ^ *k);
+  }
+  return hash;
 }
+
+// Of each group of equal rows the first in input order, with the keys of its
+// values, found in one pass over the rows.
+struct DistinctRows {
+  std::size_t columns = 0;
+  std::vector<Key> keys;      // columns per distinct row; texts by rank once found
+  std::vector<Key> firstRows; // per distinct row
+
+  explicit DistinctRows(const ProjectionInput &input) : columns(input.widths.size()) {
+    std::vector<TextIds> texts;
+    std::vector<std::size_t> textsOf(columns); // per char column, its table
+    for (std::size_t c = 0; c < columns; ++c) {
+      if (input.widths[c] != 0) {
+        textsOf[c] = texts.size();
+        texts.emplace_back();
+      }
+    }
+    IdTable<false> table;
+    const Key *row = nullptr;
+    auto keysOf = [&](Key d) { return keys.data() + std::size_t{d} * columns; };
+    auto same = [&](Key d) {
+      const Key *k = keysOf(d);
+      for (std::size_t c = 0; c < columns; ++c) {
+        if (k[c] != row[c]) {
+          return false;
+        }
+      }
+      return true;
+    };
+    auto hashOf = [&](Key d) { return hashKeys(keysOf(d), keysOf(d + 1)); };
+    // The table outgrows the caches, so rows go in batches: first every
+    // row's keys, fetching its home slot ahead; then the entry each of those
+    // slots holds; then the searches, which find both in cache. Wide rows
+    // make small batches, to keep their keys in cache too.
+    constexpr std::size_t maxBatch = 16;
+    std::size_t batch = std::clamp<std::size_t>(1024 / (columns + 1), 1, maxBatch);
+    std::vector<Key> pending(batch * columns);
+    std::array<std::uint64_t, maxBatch> hashes{};
+    for (std::size_t start = 0; start < input.rows; start += batch) {
+      std::size_t n = std::min(batch, input.rows - start);
+      for (std::size_t i = 0; i < n; ++i) {
+        Key *k = &pending[i * columns];
+        for (std::size_t c = 0; c < columns; ++c) {
+          std::string_view v = input.value(c, start + i);
+          // Flipping the sign bit turns signed order into unsigned order.
+          k[c] = input.widths[c] == 0 ? static_cast<Key>(toInt32(v)) ^ 0x80000000U : texts[textsOf[c]].idOf(v);
+        }
+        hashes[i] = hashKeys(k, k + columns);
+        prefetch(table.home(hashes[i]));
+      }
+      for (std::size_t i = 0; i < n; ++i) {
+        if (std::optional<Key> d = table.atHome(hashes[i])) {
+          prefetch(keysOf(*d));
+        }
+      }
+      for (std::size_t i = 0; i < n; ++i) {
+        row = &pending[i * columns];
+        if (table.find(hashes[i], same, hashOf) == firstRows.size()) {
+          firstRows.push_back(static_cast<Key>(start + i));
+          keys.insert(keys.end(), row, row + columns);
+        }
+      }
+    }
+    for (std::size_t c = 0; c < columns; ++c) {
+      if (input.widths[c] != 0) {
+        std::vector<Key> rankOf = texts[textsOf[c]].ranks();
+        for (std::size_t k = c; k < keys.size(); k += columns) {
+          keys[k] = rankOf[keys[k]];
+        }
+      }
+    }
+  }
+};
 
 // Least significant byte first, each pass stable, so that entries made in
 // row order come out ordered by key and then by row. Bytes in which no two
@@ -173,13 +286,41 @@ void radixSort(std::vector<Entry> &entries) {
   }
 }
 
-std::vector<Entry> sortedEntries(const std::vector<Key> &major, const std::vector<Key> &minor) {
-  std::vector<Entry> entries(major.size());
-  for (std::size_t r = 0; r < major.size(); ++r) {
-    entries[r] = {(std::uint64_t{major[r]} << 32) | minor[r], static_cast<Key>(r)};
+// The distinct rows in order. Each key's row numbers the distinct row; keys
+// are let go before the last sort, which needs room of its own.
+std::vector<Entry> sortedDistinct(DistinctRows &distinct) {
+  std::size_t count = distinct.firstRows.size();
+  std::size_t columns = distinct.columns;
+  const std::vector<Key> &keys = distinct.keys;
+  std::vector<Entry> entries(count);
+  for (std::size_t d = 0; d < count; ++d) {
+    Key minor = columns > 1 ? keys[d * columns + 1] : 0;
+    entries[d] = {(std::uint64_t{keys[d * columns]} << 32) | minor, static_cast<Key>(d)};
   }
-  radixSort(entries);
-  return entries;
+  std::vector<Key> rank;
+  for (std::size_t c = 2;; ++c) {
+    if (c >= columns) {
+      std::vector<Key>().swap(distinct.keys);
+    }
+    radixSort(entries);
+    if (c >= columns) {
+      return entries;
+    }
+    rank.resize(count);
+    Key dense = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      if (i > 0 && entries[i].key != entries[i - 1].key) {
+        ++dense;
+      }
+      rank[entries[i].row] = dense;
+    }
+    if (dense == count - 1) {
+      return entries; // every row apart already: later columns cannot reorder them
+    }
+    for (std::size_t d = 0; d < count; ++d) {
+      entries[d] = {(std::uint64_t{rank[d]} << 32) | keys[d * columns + c], static_cast<Key>(d)};
+    }
+  }
 }
 
 } // namespace
@@ -194,27 +335,11 @@ std::vector<std::size_t> projectionOrder(const ProjectionInput &input) {
   if (rows >= std::numeric_limits<Key>::max()) {
     throw std::length_error("projection of too many rows");
   }
-  std::size_t columns = input.widths.size();
-  std::vector<Key> rank = columnKeys(input, 0);
-  std::vector<Entry> entries = sortedEntries(rank, columns > 1 ? columnKeys(input, 1) : std::vector<Key>(rows));
-  for (std::size_t c = 2; c < columns; ++c) {
-    Key dense = 0;
-    for (std::size_t i = 0; i < rows; ++i) {
-      if (i > 0 && entries[i].key != entries[i - 1].key) {
-        ++dense;
-      }
-      rank[entries[i].row] = dense;
-    }
-    if (dense == rows - 1) {
-      break; // every row apart already: later columns cannot reorder them
-    }
-    entries = sortedEntries(rank, columnKeys(input, c));
-  }
-  std::vector<std::size_t> order;
-  for (std::size_t i = 0; i < rows; ++i) {
-    if (i == 0 || entries[i].key != entries[i - 1].key) {
-      order.push_back(entries[i].row);
-    }
+  DistinctRows distinct(input);
+  std::vector<Entry> entries = sortedDistinct(distinct);
+  std::vector<std::size_t> order(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    order[i] = distinct.firstRows[entries[i].row];
   }
   return order;
 }
