@@ -14,6 +14,7 @@
 #include <array>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <numeric>
 #include <optional>
 #include <stdexcept>
@@ -141,14 +142,28 @@ std::uint64_t prefixOf(std::string_view text) {
 // A char column's distinct texts, by id.
 class TextIds {
 public:
-  Key idOf(std::string_view text) {
+  Key idOf(std::string_view text, std::uint64_t hash) {
     auto same = [&](Key d) { return texts_[d] == text; };
     auto hashOf = [&](Key d) { return hashText(texts_[d]); };
-    Key id = table_.find(hashText(text), same, hashOf);
+    Key id = table_.find(hash, same, hashOf);
     if (id == texts_.size()) {
-      texts_.push_back(text);
+      texts_.push_back(keep(text));
     }
     return id;
+  }
+
+  // Fetching ahead the three reads of a search, each once the one before
+  // has arrived: the home slot, the text's view it names, the text.
+  void fetchSlot(std::uint64_t hash) const { prefetch(table_.home(hash)); }
+  void fetchView(std::uint64_t hash) const {
+    if (std::optional<Key> d = table_.atHome(hash)) {
+      prefetch(&texts_[*d]);
+    }
+  }
+  void fetchText(std::uint64_t hash) const {
+    if (std::optional<Key> d = table_.atHome(hash)) {
+      prefetch(texts_[*d].data());
+    }
   }
 
   // Each id's rank in byte order of the texts.
@@ -171,8 +186,33 @@ public:
   }
 
 private:
+  static constexpr std::size_t chunkSize = std::size_t{64} * 1024;
+  static constexpr std::size_t maxChunks = 64;
+
+  // Every repeat of a text is compared with its first; short texts are
+  // copied and packed together, where they stay in cache while the input's
+  // bytes would not. Beyond a few MiB of them, texts are compared in place.
+  std::string_view keep(std::string_view text) {
+    if (text.size() > chunkSize / 256) {
+      return text;
+    }
+    if (chunks_.empty() || used_ + text.size() > chunkSize) {
+      if (chunks_.size() == maxChunks) {
+        return text;
+      }
+      chunks_.push_back(std::make_unique<char[]>(chunkSize));
+      used_ = 0;
+    }
+    char *copy = chunks_.back().get() + used_;
+    std::copy(text.begin(), text.end(), copy);
+    used_ += text.size();
+    return {copy, text.size()};
+  }
+
   IdTable<true> table_;
   std::vector<std::string_view> texts_;
+  std::vector<std::unique_ptr<char[]>> chunks_;
+  std::size_t used_ = 0;
 };
 
 template <class It> std::uint64_t hashKeys(It begin, It end) {
@@ -191,14 +231,9 @@ struct DistinctRows {
   std::vector<Key> firstRows; // per distinct row
 
   explicit DistinctRows(const ProjectionInput &input) : columns(input.widths.size()) {
-    std::vector<TextIds> texts;
-    std::vector<std::size_t> textsOf(columns); // per char column, its table
-    for (std::size_t c = 0; c < columns; ++c) {
-      if (input.widths[c] != 0) {
-        textsOf[c] = texts.size();
-        texts.emplace_back();
-      }
-    }
+    // One table for every char column: equal texts are equal in any column,
+    // and their order is the same, so ids and ranks can be shared.
+    TextIds texts;
     IdTable<false> table;
     const Key *row = nullptr;
     auto keysOf = [&](Key d) { return keys.data() + std::size_t{d} * columns; };
@@ -212,22 +247,47 @@ struct DistinctRows {
       return true;
     };
     auto hashOf = [&](Key d) { return hashKeys(keysOf(d), keysOf(d + 1)); };
-    // The table outgrows the caches, so rows go in batches: first every
-    // row's keys, fetching its home slot ahead; then the entry each of those
-    // slots holds; then the searches, which find both in cache. Wide rows
-    // make small batches, to keep their keys in cache too.
-    constexpr std::size_t maxBatch = 16;
-    std::size_t batch = std::clamp<std::size_t>(1024 / (columns + 1), 1, maxBatch);
+    // The tables outgrow the caches, so rows go in batches, each step over
+    // the whole batch fetching ahead what the next one reads: the texts'
+    // home slots, the views in them, the texts; then the keys and the row's
+    // home slot, the keys in it; then the row searches, which find all of it
+    // in cache. Wide rows make small batches, to keep their keys in cache.
+    constexpr std::size_t maxBatch = 64;
+    std::size_t batch = std::clamp<std::size_t>(4096 / (columns + 1), 1, maxBatch);
     std::vector<Key> pending(batch * columns);
+    std::vector<std::string_view> values(batch * columns);
+    std::vector<std::uint64_t> textHashes(batch * columns);
     std::array<std::uint64_t, maxBatch> hashes{};
+    auto eachText = [&](std::size_t n, auto step) {
+      for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t c = 0; c < columns; ++c) {
+          if (input.widths[c] != 0) {
+            step(textHashes[i * columns + c]);
+          }
+        }
+      }
+    };
     for (std::size_t start = 0; start < input.rows; start += batch) {
       std::size_t n = std::min(batch, input.rows - start);
       for (std::size_t i = 0; i < n; ++i) {
-        Key *k = &pending[i * columns];
         for (std::size_t c = 0; c < columns; ++c) {
           std::string_view v = input.value(c, start + i);
+          values[i * columns + c] = v;
+          if (input.widths[c] != 0) {
+            textHashes[i * columns + c] = hashText(v);
+            texts.fetchSlot(textHashes[i * columns + c]);
+          }
+        }
+      }
+      eachText(n, [&](std::uint64_t h) { texts.fetchView(h); });
+      eachText(n, [&](std::uint64_t h) { texts.fetchText(h); });
+      for (std::size_t i = 0; i < n; ++i) {
+        Key *k = &pending[i * columns];
+        for (std::size_t c = 0; c < columns; ++c) {
+          std::string_view v = values[i * columns + c];
           // Flipping the sign bit turns signed order into unsigned order.
-          k[c] = input.widths[c] == 0 ? static_cast<Key>(toInt32(v)) ^ 0x80000000U : texts[textsOf[c]].idOf(v);
+          k[c] = input.widths[c] == 0 ? static_cast<Key>(toInt32(v)) ^ 0x80000000U
+                                      : texts.idOf(v, textHashes[i * columns + c]);
         }
         hashes[i] = hashKeys(k, k + columns);
         prefetch(table.home(hashes[i]));
@@ -245,12 +305,10 @@ struct DistinctRows {
         }
       }
     }
-    for (std::size_t c = 0; c < columns; ++c) {
-      if (input.widths[c] != 0) {
-        std::vector<Key> rankOf = texts[textsOf[c]].ranks();
-        for (std::size_t k = c; k < keys.size(); k += columns) {
-          keys[k] = rankOf[keys[k]];
-        }
+    std::vector<Key> rankOf = texts.ranks();
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+      if (input.widths[k % columns] != 0) {
+        keys[k] = rankOf[keys[k]];
       }
     }
   }

@@ -210,3 +210,33 @@ TEST(ProjectionOrder, MatchesBubblePassesWithThousandsOfDistinctTexts) {
   EXPECT_GT(expected.size(), 2000U);
   EXPECT_EQ(viaProjectionOrder(widths, rows), expected);
 }
+
+TEST(ProjectionOrder, KeepsOrderWhenTheTextsOutnumberTheirCache) {
+  // Some megabytes of distinct texts of up to 300 bytes, each twice, in two
+  // char columns: past what is copied aside for comparing, and on both sides
+  // of the length up to which texts are copied. The defined outcome is a
+  // stable sort that keeps the first of equal rows (too many rows for the
+  // bubble passes).
+  std::mt19937 rng(5);
+  std::uniform_int_distribution<int> pickLetter('a', 'c');
+  std::uniform_int_distribution<int> pickLength(200, 300);
+  std::vector<Row> rows;
+  for (int t = 0; t < 30000; ++t) {
+    std::string text(static_cast<std::size_t>(pickLength(rng)), ' ');
+    for (char &c : text) {
+      c = static_cast<char>(pickLetter(rng));
+    }
+    rows.push_back({text, t % 2 == 0 ? "x" : text});
+    rows.push_back({text, t % 2 == 0 ? "x" : text});
+  }
+  std::shuffle(rows.begin(), rows.end(), rng);
+  const std::vector<std::int32_t> widths = {20, 20};
+  std::vector<Row> expected = rows;
+  std::stable_sort(expected.begin(), expected.end(),
+                   [&](const Row &a, const Row &b) { return compareRow(widths, a, b) < 0; });
+  expected.erase(std::unique(expected.begin(), expected.end(),
+                             [&](const Row &a, const Row &b) { return compareRow(widths, a, b) == 0; }),
+                 expected.end());
+  EXPECT_EQ(expected.size(), 30000U);
+  EXPECT_EQ(viaProjectionOrder(widths, rows), expected);
+}
