@@ -1,6 +1,6 @@
 // project(R, c1, c2, ...): the named columns in the named order, rows in
-// ascending order, of each group of equal rows the first in R's order. A
-// stable sort of row numbers gives that outcome in O(n log n).
+// ascending order, of each group of equal rows the first in R's order:
+// hashing the rows finds those firsts, and only they are sorted.
 #include "exec/columns.h"
 #include "exec/memory_budget.h"
 #include "exec/operators.h"
