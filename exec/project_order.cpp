@@ -139,7 +139,7 @@ std::uint64_t prefixOf(std::string_view text) {
   return prefix;
 }
 
-// A char column's distinct texts, by id.
+// The distinct texts of a projection's char columns, by id.
 class TextIds {
 public:
   Key idOf(std::string_view text, std::uint64_t hash) {
