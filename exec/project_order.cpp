@@ -2,7 +2,8 @@
 // column's as the id of its text among the column's distinct texts. A row is
 // then the tuple of its keys, and the distinct rows are found by hashing
 // those tuples, so that neither the hashing nor the sort reads a text twice
-// and the sort sees each distinct row once however often it repeats. For the
+// and the sort sees each distinct row once however often it repeats (where
+// few rows repeat, it sees them all and drops the repeats after). For the
 // sort a text's id is replaced by its rank in byte order, and columns are
 // folded in one at a time: the dense rank of the rows by the columns so far,
 // paired with the next column's key, sorts into the rank by one more column.
@@ -235,6 +236,7 @@ struct DistinctRows {
     // and their order is the same, so ids and ranks can be shared.
     TextIds texts;
     IdTable<false> table;
+    bool hashing = true;
     const Key *row = nullptr;
     auto keysOf = [&](Key d) { return keys.data() + std::size_t{d} * columns; };
     auto same = [&](Key d) {
@@ -299,10 +301,17 @@ struct DistinctRows {
       }
       for (std::size_t i = 0; i < n; ++i) {
         row = &pending[i * columns];
-        if (table.find(hashes[i], same, hashOf) == firstRows.size()) {
+        if (!hashing || table.find(hashes[i], same, hashOf) == firstRows.size()) {
           firstRows.push_back(static_cast<Key>(start + i));
           keys.insert(keys.end(), row, row + columns);
         }
+      }
+      // Where few rows repeat, hashing costs more than it saves: the rest
+      // are kept as they come, and their repeats dropped after the sort.
+      std::size_t seen = start + n;
+      if (hashing && seen >= input.rows / 4 && firstRows.size() * 4 > seen * 3) {
+        hashing = false;
+        table = IdTable<false>();
       }
     }
     std::vector<Key> rankOf = texts.ranks();
@@ -395,9 +404,13 @@ std::vector<std::size_t> projectionOrder(const ProjectionInput &input) {
   }
   DistinctRows distinct(input);
   std::vector<Entry> entries = sortedDistinct(distinct);
-  std::vector<std::size_t> order(entries.size());
+  std::vector<std::size_t> order;
+  order.reserve(entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    order[i] = distinct.firstRows[entries[i].row];
+    // Equal keys only where rows were kept unhashed; the first is the earliest.
+    if (i == 0 || entries[i].key != entries[i - 1].key) {
+      order.push_back(distinct.firstRows[entries[i].row]);
+    }
   }
   return order;
 }
