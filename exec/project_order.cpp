@@ -224,14 +224,15 @@ template <class It> std::uint64_t hashKeys(It begin, It end) {
   return hash;
 }
 
-// Of each group of equal rows the first in input order, with the keys of its
-// values, found in one pass over the rows.
-struct DistinctRows {
+// The rows to sort, with the keys of their values, found in one pass: of
+// each group of equal rows the first in input order, as long as hashing goes
+// on; every row after it stops.
+struct RowKeys {
   std::size_t columns = 0;
-  std::vector<Key> keys;      // columns per distinct row; texts by rank once found
-  std::vector<Key> firstRows; // per distinct row
+  std::vector<Key> keys; // columns per kept row; texts by rank once found
+  std::vector<Key> rows; // per kept row, its row in the input, ascending
 
-  explicit DistinctRows(const ProjectionInput &input) : columns(input.widths.size()) {
+  explicit RowKeys(const ProjectionInput &input) : columns(input.widths.size()) {
     // One table for every char column: equal texts are equal in any column,
     // and their order is the same, so ids and ranks can be shared.
     TextIds texts;
@@ -260,6 +261,15 @@ struct DistinctRows {
     std::vector<std::string_view> values(batch * columns);
     std::vector<std::uint64_t> textHashes(batch * columns);
     std::array<std::uint64_t, maxBatch> hashes{};
+    // Keeps n rows from the input's row first on, their keys pending from
+    // that row's place in the batch on.
+    auto keep = [&](std::size_t first, std::size_t n) {
+      const Key *k = &pending[(first % batch) * columns];
+      keys.insert(keys.end(), k, k + n * columns);
+      for (std::size_t r = first; r < first + n; ++r) {
+        rows.push_back(static_cast<Key>(r));
+      }
+    };
     auto eachText = [&](std::size_t n, auto step) {
       for (std::size_t i = 0; i < n; ++i) {
         for (std::size_t c = 0; c < columns; ++c) {
@@ -291,8 +301,14 @@ struct DistinctRows {
           k[c] = input.widths[c] == 0 ? static_cast<Key>(toInt32(v)) ^ 0x80000000U
                                       : texts.idOf(v, textHashes[i * columns + c]);
         }
-        hashes[i] = hashKeys(k, k + columns);
-        prefetch(table.home(hashes[i]));
+        if (hashing) {
+          hashes[i] = hashKeys(k, k + columns);
+          prefetch(table.home(hashes[i]));
+        }
+      }
+      if (!hashing) {
+        keep(start, n);
+        continue;
       }
       for (std::size_t i = 0; i < n; ++i) {
         if (std::optional<Key> d = table.atHome(hashes[i])) {
@@ -301,15 +317,14 @@ struct DistinctRows {
       }
       for (std::size_t i = 0; i < n; ++i) {
         row = &pending[i * columns];
-        if (!hashing || table.find(hashes[i], same, hashOf) == firstRows.size()) {
-          firstRows.push_back(static_cast<Key>(start + i));
-          keys.insert(keys.end(), row, row + columns);
+        if (table.find(hashes[i], same, hashOf) == rows.size()) {
+          keep(start + i, 1);
         }
       }
       // Where few rows repeat, hashing costs more than it saves: the rest
       // are kept as they come, and their repeats dropped after the sort.
       std::size_t seen = start + n;
-      if (hashing && seen >= input.rows / 4 && firstRows.size() * 4 > seen * 3) {
+      if (seen >= input.rows / 4 && rows.size() * 4 > seen * 3) {
         hashing = false;
         table = IdTable<false>();
       }
@@ -353,12 +368,12 @@ void radixSort(std::vector<Entry> &entries) {
   }
 }
 
-// The distinct rows in order. Each key's row numbers the distinct row; keys
-// are let go before the last sort, which needs room of its own.
-std::vector<Entry> sortedDistinct(DistinctRows &distinct) {
-  std::size_t count = distinct.firstRows.size();
-  std::size_t columns = distinct.columns;
-  const std::vector<Key> &keys = distinct.keys;
+// The kept rows in order. Each entry's row numbers the kept row; keys are let
+// go before the last sort, which needs room of its own.
+std::vector<Entry> sortedRows(RowKeys &kept) {
+  std::size_t count = kept.rows.size();
+  std::size_t columns = kept.columns;
+  const std::vector<Key> &keys = kept.keys;
   std::vector<Entry> entries(count);
   for (std::size_t d = 0; d < count; ++d) {
     Key minor = columns > 1 ? keys[d * columns + 1] : 0;
@@ -367,7 +382,7 @@ std::vector<Entry> sortedDistinct(DistinctRows &distinct) {
   std::vector<Key> rank;
   for (std::size_t c = 2;; ++c) {
     if (c >= columns) {
-      std::vector<Key>().swap(distinct.keys);
+      std::vector<Key>().swap(kept.keys);
     }
     radixSort(entries);
     if (c >= columns) {
@@ -402,14 +417,14 @@ std::vector<std::size_t> projectionOrder(const ProjectionInput &input) {
   if (rows >= std::numeric_limits<Key>::max()) {
     throw std::length_error("projection of too many rows");
   }
-  DistinctRows distinct(input);
-  std::vector<Entry> entries = sortedDistinct(distinct);
+  RowKeys kept(input);
+  std::vector<Entry> entries = sortedRows(kept);
   std::vector<std::size_t> order;
   order.reserve(entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i) {
     // Equal keys only where rows were kept unhashed; the first is the earliest.
     if (i == 0 || entries[i].key != entries[i - 1].key) {
-      order.push_back(distinct.firstRows[entries[i].row]);
+      order.push_back(kept.rows[entries[i].row]);
     }
   }
   return order;

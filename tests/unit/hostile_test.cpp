@@ -82,8 +82,8 @@ TEST_F(ProductBudget, ProductsTogetherBeyondTheBudgetAreRefusedBeforeBuilding) {
 }
 
 TEST_F(ProductBudget, LongValuesCountTheViewsTheyAreRepeatedAs) {
-  // 100 rows of one 300-byte value each: room for their cells and texts,
-  // not for the 100 views of their own that such long values take.
+  // 10 rows of one 300-byte value each, 100 result rows: room for their
+  // cells and texts, not for the views of their own that long values take.
   std::string text = "product(R, R)\nR(a char(300))\n";
   for (int i = 0; i < 10; ++i) {
     text += "'" + std::string(300, static_cast<char>('a' + i)) + "'\n";
