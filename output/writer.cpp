@@ -54,12 +54,17 @@ public:
   void flush() {
     out_.write(block_.data(), static_cast<std::streamsize>(used_));
     used_ = 0;
+    failed_ = !out_;
   }
+  // A stream that failed (a full disk) takes nothing more: formatting the
+  // rest of a large result would only waste the time.
+  bool failed() const { return failed_; }
 
 private:
   std::ostream &out_;
   std::vector<char> block_;
   std::size_t used_ = 0;
+  bool failed_ = false;
 };
 
 void writeHeader(const Table &table, BlockWriter &buf) {
@@ -87,7 +92,7 @@ void writeRows(const Table &table, BlockWriter &buf) {
     columns.push_back(c);
   }
   std::size_t rows = rowCount(table);
-  for (std::size_t row = 0; row < rows; ++row) {
+  for (std::size_t row = 0; row < rows && !buf.failed(); ++row) {
     for (std::size_t i = 0; i < columns.size(); ++i) {
       const Column &column = *columns[i];
       if (row >= column.size()) {
