@@ -1,12 +1,13 @@
 // Every value becomes a 32-bit key: an int column's by its number, a char
-// column's as the id of its text among the column's distinct texts. A row is
-// then the tuple of its keys, and the distinct rows are found by hashing
-// those tuples, so that neither the hashing nor the sort reads a text twice
-// and the sort sees each distinct row once however often it repeats (where
-// few rows repeat, it sees them all and drops the repeats after). For the
-// sort a text's id is replaced by its rank in byte order, and columns are
-// folded in one at a time: the dense rank of the rows by the columns so far,
-// paired with the next column's key, sorts into the rank by one more column.
+// column's as the id of its text among the distinct texts of all char
+// columns. A row is then the tuple of its keys, and the distinct rows are
+// found by hashing those tuples, so that neither the hashing nor the sort
+// reads a text twice and the sort sees each distinct row once however often
+// it repeats (where few rows repeat, it sees them all and drops the repeats
+// after). For the sort a text's id is replaced by its rank in byte order,
+// and columns are folded in one at a time: the dense rank of the rows by the
+// columns so far, paired with the next column's key, sorts into the rank by
+// one more column.
 #include "exec/project_order.h"
 
 #include "store/int_value.h"
