@@ -5,7 +5,8 @@
 # "recvmsg: Connection reset by peer" instead of running.
 set -euo pipefail
 mkdir -p "$WINEPREFIX"
-# One left by an interrupted run may not persist.
+# A server already up for this prefix, say from an interrupted run, may not
+# be a persistent one.
 wineserver --kill 2>/dev/null && wineserver --wait || true
 wineserver --persistent </dev/null >/dev/null 2>&1
 # The services it starts live as long as the server: given the test's own
