@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Makes the tests' Wine prefix and a wineserver that stays up until the
-# cleanup test kills it. Started on demand, the server leaves as soon as no
+# Makes a Wine prefix for tests and a wineserver that stays up until the
+# tests' cleanup kills it. Started on demand, the server leaves as soon as no
 # Windows process runs, and a case that starts in that moment dies with
 # "recvmsg: Connection reset by peer" instead of running.
 set -euo pipefail
