@@ -38,13 +38,6 @@ bool outcome(NodeKind kind, int c) {
   }
 }
 
-int operandCount(NodeKind kind) {
-  if (kind == NodeKind::andOp || kind == NodeKind::orOp) {
-    return 2;
-  }
-  return kind == NodeKind::notOp ? 1 : 0;
-}
-
 // One side of a comparison: a literal's text, or a column read row by row.
 struct Side {
   std::string_view literal;
@@ -84,8 +77,8 @@ private:
     while (!todo.empty()) {
       const CommandNode &n = *todo.back();
       todo.pop_back();
-      for (int position = 1; position <= operandCount(n.kind); ++position) {
-        int id = position == 1 ? n.firstArg : secondArg(n);
+      for (int position = 1; position <= conditionOperands(n.kind); ++position) {
+        int id = operandId(n, position);
         const CommandNode *found = id > 0 ? command_.findNode(id) : nullptr;
         if (found != nullptr && ++uses_[found] == 1) {
           todo.push_back(found);
@@ -95,7 +88,7 @@ private:
   }
 
   const CommandNode &operand(const CommandNode &n, int position) {
-    int id = position == 1 ? n.firstArg : secondArg(n);
+    int id = operandId(n, position);
     const CommandNode *found = id > 0 ? command_.findNode(id) : nullptr;
     if (found == nullptr) {
       throw InputError("A(z) " + shownName(n.text) + " feltetelnek hianyzik " + withArticle(position) + " operandusa.",
@@ -115,7 +108,7 @@ private:
       }
       return;
     }
-    if (!isComparison(n.kind) && !isLogical(n.kind)) {
+    if (!isCondition(n.kind)) {
       rejectAsCondition(n);
     }
     frames_.push_back({&n, 0});

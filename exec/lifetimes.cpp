@@ -5,24 +5,9 @@
 
 #include "exec/memory_budget.h"
 
-namespace {
-
-// The operands that an operator reads as relations: the first of every
-// operator, the second of the two-relation ones.
-int relationOperands(NodeKind kind) {
-  if (kind == NodeKind::unionOp || kind == NodeKind::minusOp || kind == NodeKind::productOp) {
-    return 2;
-  }
-  return isRelational(kind) ? 1 : 0;
-}
-
-int operandId(const CommandNode &node, int position) { return position == 1 ? node.firstArg : secondArg(node); }
-
-} // namespace
-
 ResultLifetimes::ResultLifetimes(const Command &command) : readers_(command.nodes.size(), 0), root_(command.root()) {
   for (const CommandNode &node : command.nodes) {
-    for (int position = 1; position <= relationOperands(node.kind); ++position) {
+    for (int position = 1; position <= factsOf(node.kind).relationOperands; ++position) {
       int id = operandId(node, position);
       if (id > 0 && static_cast<std::size_t>(id) < readers_.size()) {
         ++readers_[static_cast<std::size_t>(id)];
@@ -67,7 +52,7 @@ void ResultLifetimes::evaluated(Evaluation &ev, CommandNode &node) {
   }
   addReaders(*node.result, node, readers_[static_cast<std::size_t>(node.id)]);
   // An operand named twice (union(,X) names X as both) is read twice.
-  for (int position = 1; position <= relationOperands(node.kind); ++position) {
+  for (int position = 1; position <= factsOf(node.kind).relationOperands; ++position) {
     if (const CommandNode *operand = ev.command.findNode(operandId(node, position)); operand != nullptr) {
       readOnce(ev, *operand);
     }

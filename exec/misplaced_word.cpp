@@ -2,13 +2,11 @@
 // the suggestion catches UNION, eq and a letter or two out of place.
 #include "exec/misplaced_word.h"
 
+#include "input/command.h"
 #include "input/near_name.h"
-#include "input/tokenizer.h"
 #include "store/error.h"
 
 namespace {
-
-bool isCondition(NodeKind kind) { return isComparison(kind) || isLogical(kind); }
 
 std::string shown(const CommandNode &node) {
   return shownName(node.kind == NodeKind::literal ? "'" + node.text + "'" : node.text);

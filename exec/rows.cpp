@@ -114,7 +114,7 @@ CommandNode &operandNode(Evaluation &ev, const CommandNode &op, int id, int posi
 }
 
 Table &resolveOperand(Evaluation &ev, const CommandNode &op, int position) {
-  int id = position == 1 ? op.firstArg : secondArg(op);
+  int id = operandId(op, position);
   CommandNode &node = operandNode(ev, op, id, position);
   if (node.kind == NodeKind::name) {
     node.result = ev.db.findTable(node.text);

@@ -7,12 +7,6 @@
 
 namespace {
 
-// The relation operands of an operator, by position: union, minus and product
-// read two, the others one.
-int relationOperands(NodeKind kind) {
-  return kind == NodeKind::unionOp || kind == NodeKind::minusOp || kind == NodeKind::productOp ? 2 : 1;
-}
-
 TraceRelation copyHeader(const Table &table) {
   TraceRelation copy;
   copy.name = table.name;
@@ -71,8 +65,8 @@ void Trace::operatorEnds(const Command &command, const CommandNode &node) {
   step.nodeId = node.id;
   step.ms = elapsed.count();
   step.result = copyRelation(*node.result, rowLimit_);
-  for (int position = 1; position <= relationOperands(node.kind); ++position) {
-    const CommandNode *operand = command.findNode(position == 1 ? node.firstArg : secondArg(node));
+  for (int position = 1; position <= factsOf(node.kind).relationOperands; ++position) {
+    const CommandNode *operand = command.findNode(operandId(node, position));
     if (operand == nullptr || operand->id == 0 || operand->result == nullptr) {
       continue;
     }

@@ -1,9 +1,21 @@
-// The groups of node kinds that the tokenizer, the evaluation order and the
-// operators ask about.
+// Looking words up in the table of node facts.
 #include "input/command.h"
 
-bool isRelational(NodeKind kind) { return kind >= NodeKind::unionOp && kind <= NodeKind::selectOp; }
+NodeKind kindOfWord(std::string_view word) {
+  for (const NodeFacts &facts : nodeFacts) {
+    if (facts.keyword && facts.word == word) {
+      return facts.kind;
+    }
+  }
+  return NodeKind::otherWord;
+}
 
-bool isComparison(NodeKind kind) { return kind >= NodeKind::eq && kind <= NodeKind::gte; }
-
-bool isLogical(NodeKind kind) { return kind == NodeKind::andOp || kind == NodeKind::orOp || kind == NodeKind::notOp; }
+std::vector<std::string_view> keywordsOf(bool (*inGroup)(NodeKind)) {
+  std::vector<std::string_view> words;
+  for (const NodeFacts &facts : nodeFacts) {
+    if (facts.keyword && inGroup(facts.kind)) {
+      words.push_back(facts.word);
+    }
+  }
+  return words;
+}

@@ -5,13 +5,17 @@
 
 #include "store/warning.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct Table;
 
+// The facts of each kind are in nodeFacts below, which follows this order.
 enum class NodeKind : std::uint8_t {
   head,
   unionOp,
@@ -34,12 +38,74 @@ enum class NodeKind : std::uint8_t {
   name,
 };
 
-// The operators that stand for a relation.
-bool isRelational(NodeKind kind);
-// EQ, NEQ, LT, LTE, GT, GTE.
-bool isComparison(NodeKind kind);
-// AND, OR, NOT.
-bool isLogical(NodeKind kind);
+enum class NodeGroup : std::uint8_t {
+  none,
+  relational, // stands for a relation
+  comparison, // EQ, NEQ, LT, LTE, GT, GTE
+  logical,    // AND, OR, NOT
+};
+
+struct NodeFacts {
+  NodeKind kind;
+  std::string_view word; // the keyword; for the others, how an explanation names them
+  bool keyword;
+  NodeGroup group;
+  int relationOperands; // the leading operands read as relations
+  int operandLimit;     // 0: any number
+};
+
+// Everything that depends on the kind of a node and not on its place in a
+// command: adding an operator is adding a row here and a case to its
+// evaluator.
+inline constexpr std::array<NodeFacts, 19> nodeFacts{{
+    {NodeKind::head, "word", false, NodeGroup::none, 0, 0},
+    {NodeKind::unionOp, "union", true, NodeGroup::relational, 2, 2},
+    {NodeKind::minusOp, "minus", true, NodeGroup::relational, 2, 2},
+    {NodeKind::productOp, "product", true, NodeGroup::relational, 2, 2},
+    {NodeKind::projectOp, "project", true, NodeGroup::relational, 1, 0},
+    {NodeKind::renameOp, "rename", true, NodeGroup::relational, 1, 2},
+    {NodeKind::selectOp, "select", true, NodeGroup::relational, 1, 2},
+    {NodeKind::eq, "EQ", true, NodeGroup::comparison, 0, 2},
+    {NodeKind::neq, "NEQ", true, NodeGroup::comparison, 0, 2},
+    {NodeKind::lt, "LT", true, NodeGroup::comparison, 0, 2},
+    {NodeKind::lte, "LTE", true, NodeGroup::comparison, 0, 2},
+    {NodeKind::gt, "GT", true, NodeGroup::comparison, 0, 2},
+    {NodeKind::gte, "GTE", true, NodeGroup::comparison, 0, 2},
+    {NodeKind::andOp, "AND", true, NodeGroup::logical, 0, 2},
+    {NodeKind::orOp, "OR", true, NodeGroup::logical, 0, 2},
+    {NodeKind::notOp, "NOT", true, NodeGroup::logical, 0, 1},
+    {NodeKind::literal, "literal", false, NodeGroup::none, 0, 0},
+    {NodeKind::otherWord, "word", false, NodeGroup::none, 0, 0},
+    {NodeKind::name, "name", false, NodeGroup::none, 0, 0},
+}};
+
+constexpr bool factsFollowTheEnum() {
+  for (std::size_t i = 0; i < nodeFacts.size(); ++i) {
+    if (static_cast<std::size_t>(nodeFacts[i].kind) != i) {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(nodeFacts.size() == static_cast<std::size_t>(NodeKind::name) + 1, "a row per node kind");
+static_assert(factsFollowTheEnum(), "nodeFacts in NodeKind's order");
+
+constexpr const NodeFacts &factsOf(NodeKind kind) { return nodeFacts[static_cast<std::size_t>(kind)]; }
+
+constexpr bool isRelational(NodeKind kind) { return factsOf(kind).group == NodeGroup::relational; }
+constexpr bool isComparison(NodeKind kind) { return factsOf(kind).group == NodeGroup::comparison; }
+constexpr bool isLogical(NodeKind kind) { return factsOf(kind).group == NodeGroup::logical; }
+// A comparison or a logical operator.
+constexpr bool isCondition(NodeKind kind) { return isComparison(kind) || isLogical(kind); }
+// The operands that are themselves conditions: every operand of AND, OR, NOT.
+constexpr int conditionOperands(NodeKind kind) { return isLogical(kind) ? factsOf(kind).operandLimit : 0; }
+
+// The kind of a word ended by '(': a keyword's kind, else NodeKind::otherWord.
+NodeKind kindOfWord(std::string_view word);
+
+// The keywords of one group of kinds (isRelational, say), in the table's
+// order: the candidates for a near-name suggestion.
+std::vector<std::string_view> keywordsOf(bool (*inGroup)(NodeKind));
 
 // An operand after a ','.
 struct ArgLink {
@@ -60,8 +126,16 @@ struct CommandNode {
   long long column = 0;
 };
 
-// The id of the first moreArgs link, or -1 when there is none.
-inline int secondArg(const CommandNode &node) { return node.moreArgs.empty() ? -1 : node.moreArgs.front().id; }
+// The id of the operand at position (1 for firstArg, 2 for the first
+// moreArgs link, ...), or -1 when there is none.
+inline int operandId(const CommandNode &node, int position) {
+  if (position == 1) {
+    return node.firstArg;
+  }
+  auto more = static_cast<std::size_t>(position - 2);
+  return position > 1 && more < node.moreArgs.size() ? node.moreArgs[more].id : -1;
+}
+inline int secondArg(const CommandNode &node) { return operandId(node, 2); }
 
 // A relation name that the file holds where the reader could not take it for
 // a relation, and why; reported when the command names that relation.

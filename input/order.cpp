@@ -7,16 +7,14 @@
 
 namespace {
 
-bool isBinaryRelational(NodeKind kind) {
-  return kind == NodeKind::unionOp || kind == NodeKind::minusOp || kind == NodeKind::productOp;
-}
+bool readsTwoRelations(NodeKind kind) { return factsOf(kind).relationOperands == 2; }
 
 } // namespace
 
 void orderCommands(Command &command) {
   std::deque<std::pair<CommandNode *, CommandNode *>> moves;
   for (CommandNode *p = command.head()->next; p != nullptr && p->kind != NodeKind::head; p = p->next) {
-    if (!isBinaryRelational(p->kind) || p->moreArgs.empty()) {
+    if (!readsTwoRelations(p->kind) || p->moreArgs.empty()) {
       continue;
     }
     CommandNode *a = command.findNode(p->firstArg);
@@ -26,7 +24,7 @@ void orderCommands(Command &command) {
     if (a == nullptr || b == nullptr || a == b) {
       continue;
     }
-    if (isBinaryRelational(a->kind) && isBinaryRelational(b->kind)) {
+    if (readsTwoRelations(a->kind) && readsTwoRelations(b->kind)) {
       moves.emplace_back(a, b);
     }
   }

@@ -7,36 +7,12 @@
 
 #include "store/error.h"
 
-#include <array>
 #include <climits>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace {
-
-struct Keyword {
-  std::string_view word;
-  NodeKind kind;
-};
-
-constexpr std::array<Keyword, 15> keywords{{
-    {"union", NodeKind::unionOp},
-    {"minus", NodeKind::minusOp},
-    {"product", NodeKind::productOp},
-    {"project", NodeKind::projectOp},
-    {"rename", NodeKind::renameOp},
-    {"select", NodeKind::selectOp},
-    {"EQ", NodeKind::eq},
-    {"NEQ", NodeKind::neq},
-    {"LT", NodeKind::lt},
-    {"LTE", NodeKind::lte},
-    {"GT", NodeKind::gt},
-    {"GTE", NodeKind::gte},
-    {"AND", NodeKind::andOp},
-    {"OR", NodeKind::orOp},
-    {"NOT", NodeKind::notOp},
-}};
 
 class Tokenizer {
 public:
@@ -86,14 +62,7 @@ public:
   }
 
 private:
-  // AND, OR and the comparisons take two operands, NOT one; so do the
-  // relational operators but project, which takes any number. 0: no limit.
-  static std::size_t operandLimit(NodeKind kind) {
-    if (kind == NodeKind::notOp) {
-      return 1;
-    }
-    return (isRelational(kind) && kind != NodeKind::projectOp) || isComparison(kind) || isLogical(kind) ? 2 : 0;
-  }
+  static std::size_t operandLimit(NodeKind kind) { return static_cast<std::size_t>(factsOf(kind).operandLimit); }
 
   static std::string limitMessage(const CommandNode &op, std::size_t limit) {
     bool condition = isComparison(op.kind) || isLogical(op.kind);
@@ -244,26 +213,7 @@ private:
 
 } // namespace
 
-NodeKind kindOfWord(std::string_view word) {
-  for (const Keyword &k : keywords) {
-    if (k.word == word) {
-      return k.kind;
-    }
-  }
-  return NodeKind::otherWord;
-}
-
 void parseCommand(Command &command, CharStream &in) {
   Tokenizer(command, in).run();
   orderCommands(command);
-}
-
-std::vector<std::string_view> keywordsOf(bool (*inGroup)(NodeKind)) {
-  std::vector<std::string_view> words;
-  for (const Keyword &k : keywords) {
-    if (inGroup(k.kind)) {
-      words.push_back(k.word);
-    }
-  }
-  return words;
 }

@@ -16,10 +16,3 @@ void parseCommand(Command &command, CharStream &in);
 // operands are both such operators directly before its first operand, so that
 // the backward walk of the executor meets them in order.
 void orderCommands(Command &command);
-
-// The kind of a word ended by '(': a keyword's kind, else NodeKind::otherWord.
-NodeKind kindOfWord(std::string_view word);
-
-// The keywords of one group of kinds (isRelational, say), in a fixed order:
-// the candidates for a near-name suggestion.
-std::vector<std::string_view> keywordsOf(bool (*inGroup)(NodeKind));

@@ -59,7 +59,7 @@ void writeNode(std::ostream &out, const Explained &e, const CommandNode &node) {
       label += "\\nnot evaluated";
       style += ", style=dashed";
     }
-  } else if (isComparison(node.kind) || isLogical(node.kind)) {
+  } else if (isCondition(node.kind)) {
     style = "shape=ellipse";
     const TraceCondition *condition = e.trace.conditionOf(node.id);
     label += condition != nullptr

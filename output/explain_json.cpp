@@ -86,7 +86,7 @@ void writeNode(std::ostream &out, const Explained &e, const CommandNode &node) {
     } else {
       out << "null";
     }
-  } else if (isComparison(node.kind) || isLogical(node.kind)) {
+  } else if (isCondition(node.kind)) {
     const TraceCondition *condition = e.trace.conditionOf(node.id);
     out << ", \"true_rows\": ";
     if (condition != nullptr) {

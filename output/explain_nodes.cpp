@@ -4,46 +4,7 @@
 #include <array>
 #include <cstdio>
 
-std::string_view kindWord(NodeKind kind) {
-  switch (kind) {
-  case NodeKind::unionOp:
-    return "union";
-  case NodeKind::minusOp:
-    return "minus";
-  case NodeKind::productOp:
-    return "product";
-  case NodeKind::projectOp:
-    return "project";
-  case NodeKind::renameOp:
-    return "rename";
-  case NodeKind::selectOp:
-    return "select";
-  case NodeKind::eq:
-    return "EQ";
-  case NodeKind::neq:
-    return "NEQ";
-  case NodeKind::lt:
-    return "LT";
-  case NodeKind::lte:
-    return "LTE";
-  case NodeKind::gt:
-    return "GT";
-  case NodeKind::gte:
-    return "GTE";
-  case NodeKind::andOp:
-    return "AND";
-  case NodeKind::orOp:
-    return "OR";
-  case NodeKind::notOp:
-    return "NOT";
-  case NodeKind::literal:
-    return "literal";
-  case NodeKind::name:
-    return "name";
-  default:
-    return "word";
-  }
-}
+std::string_view kindWord(NodeKind kind) { return factsOf(kind).word; }
 
 std::vector<int> operandIds(const Command &command, const CommandNode &node) {
   std::vector<int> ids;

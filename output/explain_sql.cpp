@@ -305,8 +305,7 @@ private:
     for (const TraceColumn &c : step.result.columns) {
       self.widths.push_back(c.width);
     }
-    std::size_t operands =
-        node.kind == NodeKind::unionOp || node.kind == NodeKind::minusOp || node.kind == NodeKind::productOp ? 2 : 1;
+    auto operands = static_cast<std::size_t>(factsOf(node.kind).relationOperands);
     std::vector<const SqlRelation *> from;
     for (std::size_t i = 0; i < operands; ++i) {
       from.push_back(operandRelation(step, i));
@@ -443,7 +442,7 @@ private:
     std::size_t terms = 0;
     bool yieldsNothing = false;
     auto operand = [&](const CommandNode &n, int position) {
-      int id = position == 1 ? n.firstArg : secondArg(n);
+      int id = operandId(n, position);
       return id > 0 ? e_.command.findNode(id) : nullptr;
     };
     while (!todo.empty() && broken_.empty()) {

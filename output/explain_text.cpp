@@ -217,7 +217,7 @@ private:
       }
       return failed ? "  FAILED: " + failure->message : "  not evaluated";
     }
-    if (isComparison(node.kind) || isLogical(node.kind)) {
+    if (isCondition(node.kind)) {
       const TraceCondition *condition = e_.trace.conditionOf(node.id);
       return condition != nullptr
                  ? "  held for " + std::to_string(condition->trueRows) + " of " + rowsText(condition->rows)
