@@ -121,8 +121,12 @@ int runTabulon(int argc, const char *const *argv, std::ostream &out, std::ostrea
     }
   } catch (const std::bad_alloc &) {
     why = "tabulon: elfogyott a memoria.";
+  } catch (const std::length_error &) {
+    // A size past what a container or a 32-bit index can hold: no input is
+    // wrong for being large, so it is worded as memory running out.
+    why = "tabulon: elfogyott a memoria.";
   } catch (const std::exception &e) {
-    why = std::string("tabulon: belso hiba: ") + e.what();
+    why = std::string("tabulon: belso hiba, nem az input file hibaja: ") + e.what();
   } catch (...) {
     why = "tabulon: ismeretlen hiba.";
   }

@@ -13,6 +13,7 @@
 #include "store/error.h"
 #include "store/int_value.h"
 
+#include <cassert>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -149,10 +150,7 @@ private:
     Mask b = std::move(results_.back());
     results_.pop_back();
     Mask &a = results_.back();
-    if (b.size() < a.size()) {
-      throw InputError("A(z) " + shownName(n.text) + " feltetel 2. operandusa nem ad erteket minden sorra.", n.line,
-                       n.column);
-    }
+    assert(a.size() == b.size() && "every mask has a value for each row of the one relation");
     for (std::size_t i = 0; i < a.size(); ++i) {
       a[i] = n.kind == NodeKind::andOp ? (a[i] && b[i]) : (a[i] || b[i]);
     }

@@ -5,6 +5,9 @@
 #include "exec/misplaced_word.h"
 #include "exec/operators.h"
 #include "exec/trace.h"
+#include "store/error.h"
+
+#include <string>
 
 void executeCommands(Evaluation &ev) {
   checkRoot(ev.command);
@@ -37,6 +40,9 @@ void executeCommands(Evaluation &ev) {
       evaluateSelect(ev, *node);
       break;
     default:
+      if (isRelational(node->kind)) {
+        throw InternalError("no evaluator for " + std::string(factsOf(node->kind).word));
+      }
       continue; // conditions, literals and names are evaluated by their users
     }
     if (ev.trace != nullptr) {

@@ -3,6 +3,7 @@
 #include "exec/trace.h"
 
 #include <algorithm>
+#include <cassert>
 #include <utility>
 
 namespace {
@@ -28,9 +29,8 @@ TraceRelation copyRelation(const Table &table, std::size_t rowLimit) {
     std::vector<std::string> &row = copy.rows[r];
     row.reserve(columns.size());
     for (const Column *c : columns) {
-      // Columns of one relation are equally long; a shorter one shows empty
-      // values rather than being read past its end.
-      row.emplace_back(r < c->size() ? c->value(r) : std::string_view{});
+      assert(c->size() == copy.rowCount && "the reader and every operator make columns of one length");
+      row.emplace_back(c->value(r));
     }
   }
   return copy;

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -317,13 +318,12 @@ private:
     std::string body;
     if (self.columns.empty()) {
       body = "    SELECT " + identifier(pos_) + " FROM " + a.name + " WHERE 1 = 0\n  "; // no columns, no rows
-    } else if ((node.kind == NodeKind::selectOp || node.kind == NodeKind::renameOp) &&
-               a.columns.size() != self.columns.size()) {
-      broken_ = "the columns of node " + std::to_string(step.nodeId) + " do not match its operand.";
     } else if (node.kind == NodeKind::selectOp) {
+      assert(a.columns.size() == self.columns.size());
       body = selectBody(step, node, a, self);
       self.ordered = a.ordered;
     } else if (node.kind == NodeKind::renameOp) {
+      assert(a.columns.size() == self.columns.size());
       body = "    SELECT " + columnList(a, self, 0) + ", " + identifier(pos_) + " FROM " + a.name + "\n  ";
       self.ordered = a.ordered;
     } else if (node.kind == NodeKind::productOp) {
@@ -332,7 +332,7 @@ private:
     } else if (node.kind == NodeKind::projectOp) {
       body = projectBody(step, node, a, self);
     } else {
-      body = mergeBody(step, node, *from[0], *from[1], self);
+      body = mergeBody(node, *from[0], *from[1], self);
       self.ordered = from[0]->ordered && from[1]->ordered && from[0]->widths == from[1]->widths;
     }
     ctes_.emplace(step.nodeId, std::move(self));
@@ -342,12 +342,10 @@ private:
   // source's columns from the first on, named as self's.
   std::string columnList(const SqlRelation &source, const SqlRelation &self, std::size_t first,
                          const std::string &qualifier = "") {
+    assert(first + source.columns.size() <= self.columns.size());
     std::string list;
-    for (std::size_t c = 0; c < source.columns.size() && first + c < self.columns.size(); ++c) {
+    for (std::size_t c = 0; c < source.columns.size(); ++c) {
       list += (c > 0 ? ", " : "") + aliased(qualifier + source.columns[c], self.columns[first + c]);
-    }
-    if (first + source.columns.size() > self.columns.size()) {
-      broken_ = "the columns of a result do not match its operands.";
     }
     return list;
   }
@@ -370,12 +368,8 @@ private:
            " AS \"r\"\n  ";
   }
 
-  std::string mergeBody(const TraceStep &step, const CommandNode &node, const SqlRelation &a, const SqlRelation &b,
-                        const SqlRelation &self) {
-    if (a.columns.size() != b.columns.size()) {
-      broken_ = "the operands of node " + std::to_string(step.nodeId) + " differ in their columns.";
-      return {};
-    }
+  std::string mergeBody(const CommandNode &node, const SqlRelation &a, const SqlRelation &b, const SqlRelation &self) {
+    assert(a.columns.size() == b.columns.size() && "the executor refuses operands that differ");
     std::string place = node.text + " " + std::to_string(node.line) + ":" + std::to_string(node.column);
     if (a.widths != b.widths) {
       warnings_.push_back(place + ": the operands' column types differ; tabulon compares by the first operand's.");
@@ -411,15 +405,14 @@ private:
       auto match = name == nullptr ? seen.end() : std::find_if(seen.begin(), seen.end(), [&](const TraceColumn &c) {
         return c.name == name->text;
       });
-      if (match != seen.end() && found < self.columns.size()) {
+      if (match != seen.end()) {
+        assert(found < self.columns.size());
         std::size_t c = static_cast<std::size_t>(match - seen.begin());
         list += (found > 0 ? ", " : "") + aliased(a.columns[c], self.columns[found]);
         ++found;
       }
     }
-    if (found != self.columns.size()) {
-      broken_ = "the columns of node " + std::to_string(step.nodeId) + " do not match its operand.";
-    }
+    assert(found == self.columns.size());
     return numbered(self, "SELECT DISTINCT " + list + " FROM " + a.name);
   }
 

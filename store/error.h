@@ -1,5 +1,6 @@
-// The one exception type of the program: a malformed input, with the place in
-// the input file that it concerns (0 where unknown).
+// The program's two exception types. InputError is a malformed input, with the
+// place in the input file that it concerns (0 where unknown); InternalError is
+// a fault of the program itself, which no input should be blamed for.
 #pragma once
 
 #include <stdexcept>
@@ -19,6 +20,13 @@ private:
   std::string message_;
   long long line_;
   long long column_;
+};
+
+// A broken invariant that release builds still check, where going on would
+// give a wrong result rather than a crash; asserts cover the rest.
+class InternalError : public std::logic_error {
+public:
+  using std::logic_error::logic_error;
 };
 
 // A name or value as a message quotes it: cut to its first 80 bytes, with
