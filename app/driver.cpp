@@ -6,18 +6,18 @@
 
 #include "app/explain_output.h"
 #include "app/options.h"
+#include "app/run.h"
 #include "exec/executor.h"
 #include "exec/trace.h"
 #include "input/reader.h"
 #include "output/writer.h"
-#include "platform/input_bytes.h"
 #include "platform/pause.h"
 #include "store/error.h"
 
 #include <new>
-#include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -40,41 +40,52 @@ std::string placeOf(const std::string &path, long long line, long long column) {
   return place;
 }
 
+// The console of one run, and how many of the command's warnings it has
+// printed so far.
+struct Console {
+  std::ostream &out;
+  std::ostream &err;
+  std::size_t warned = 0;
+};
+
 // Prints the warnings found since the last call, one line each.
-void printWarnings(const Command &command, const std::string &input, std::size_t &printed, std::ostream &err) {
-  for (; printed < command.warnings.size(); ++printed) {
-    const Warning &w = command.warnings[printed];
-    err << printable("tabulon: " + placeOf(input, w.line, w.column) + ": Figyelem: " + w.message) << std::endl;
+void printWarnings(const Run &run, Console &console) {
+  const std::vector<Warning> &warnings = run.command.warnings;
+  for (; console.warned < warnings.size(); ++console.warned) {
+    const Warning &w = warnings[console.warned];
+    console.err << printable("tabulon: " + placeOf(run.inputPath, w.line, w.column) + ": Figyelem: " + w.message)
+                << std::endl;
   }
 }
 
 // The stages of one run; false when a stage failed with its own message.
-bool runStages(InputBytes &text, Database &db, Command &command, Trace *trace, const std::string &input,
-               const std::string &output, std::ostream &out, std::ostream &err, std::size_t &warned) {
+bool runStages(Run &run, Console &console) {
+  std::ostream &out = console.out;
+  const std::string &input = run.inputPath;
   out << "File (" << input << ") olvasasa...";
-  if (!loadInput(db, command, input, text)) {
+  if (!loadInput(run.db, run.command, input, run.text)) {
     out << std::endl << "A(z) " << input << " file nem letezik." << std::endl << std::endl;
-    err << printable("tabulon: " + input + ": a file nem nyithato meg olvasasra.") << std::endl;
-    if (trace != nullptr) {
-      trace->fail(0, 0, input + ": a file nem nyithato meg olvasasra.");
+    console.err << printable("tabulon: " + input + ": a file nem nyithato meg olvasasra.") << std::endl;
+    if (run.trace) {
+      run.trace->fail(0, 0, input + ": a file nem nyithato meg olvasasra.");
     }
     return false;
   }
   out << "\t\t kesz." << std::endl;
-  printWarnings(command, input, warned, err);
+  printWarnings(run, console);
   out << "Parancs vegrehajtasa...";
-  Evaluation ev{db, command};
-  if (trace != nullptr) {
-    trace->noteInputs(db);
-    ev.trace = trace;
+  Evaluation ev{run.db, run.command, run.budget};
+  if (run.trace) {
+    run.trace->noteInputs(run.db);
+    ev.trace = &*run.trace;
   }
   executeCommands(ev);
   out << "\t\t\t kesz." << std::endl;
-  out << "File (" << output << ") irasa...";
-  const CommandNode *root = command.root();
+  out << "File (" << run.outputPath << ") irasa...";
+  const CommandNode *root = run.command.root();
   const Table *result = root != nullptr ? root->result : nullptr;
-  if (!writeOutput(output, text.view(), result, out)) {
-    err << printable("tabulon: " + output + ": a kimeneti file nem irhato.") << std::endl;
+  if (!writeOutput(run.outputPath, run.text.view(), result, out)) {
+    console.err << printable("tabulon: " + run.outputPath + ": a kimeneti file nem irhato.") << std::endl;
     return false;
   }
   out << "\t\t kesz." << std::endl << std::endl;
@@ -95,29 +106,22 @@ int runTabulon(int argc, const char *const *argv, std::ostream &out, std::ostrea
     out << "Hasznalat: tabulon.exe inputfile outputfile" << std::endl << std::endl;
     return 1;
   }
-  const std::string &input = options.files[0];
-  const std::string &output = options.files[1];
-  // Declared before db, so that it outlives every value that views it: the
-  // explanation reads the relations after the stages.
-  InputBytes text;
-  Database db;
-  Command command;
-  std::optional<Trace> trace;
+  Run run(options.files[0], options.files[1]);
   if (!options.explain.empty()) {
-    trace.emplace(options.explainRows);
+    run.trace.emplace(options.explainRows);
   }
   auto explain = [&](int status) {
-    bool written = !trace || writeExplanations(options.explain, {command, *trace, db}, out, err);
+    bool written = !run.trace || writeExplanations(options.explain, {run.command, *run.trace, run.db}, out, err);
     return written ? status : 1;
   };
+  Console console{out, err};
   std::string why;
-  std::size_t warned = 0;
   try {
-    return explain(runStages(text, db, command, trace ? &*trace : nullptr, input, output, out, err, warned) ? 0 : 1);
+    return explain(runStages(run, console) ? 0 : 1);
   } catch (const InputError &e) {
-    why = printable("tabulon: " + placeOf(input, e.line(), e.column()) + ": " + e.message());
-    if (trace) {
-      trace->fail(e.line(), e.column(), e.message());
+    why = printable("tabulon: " + placeOf(run.inputPath, e.line(), e.column()) + ": " + e.message());
+    if (run.trace) {
+      run.trace->fail(e.line(), e.column(), e.message());
     }
   } catch (const std::bad_alloc &) {
     why = "tabulon: elfogyott a memoria.";
@@ -130,11 +134,11 @@ int runTabulon(int argc, const char *const *argv, std::ostream &out, std::ostrea
   } catch (...) {
     why = "tabulon: ismeretlen hiba.";
   }
-  if (trace && !trace->failure()) {
-    trace->fail(0, 0, why.substr(why.find(' ') + 1));
+  if (run.trace && !run.trace->failure()) {
+    run.trace->fail(0, 0, why.substr(why.find(' ') + 1));
   }
   out << std::endl << std::endl << "Hib\xE1s input file!" << std::endl;
-  printWarnings(command, input, warned, err);
+  printWarnings(run, console);
   err << why << std::endl;
   int status = explain(1);
   pauseConsole();

@@ -81,7 +81,8 @@ void writeResult(benchmark::State &state) {
   Command command;
   std::string text = relationText("rename(R, S(a, b, c))", 10 << 20);
   loadFrom(db, command, text);
-  Evaluation ev{db, command};
+  MemoryBudget budget;
+  Evaluation ev{db, command, budget};
   executeCommands(ev);
   NullBuffer sink;
   std::ostream out(&sink);

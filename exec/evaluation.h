@@ -1,19 +1,17 @@
 // The state of one evaluation of a command: the relations, the command tree,
-// what the results alive have claimed of the memory budget, and the
-// recorder of an explanation, when one was asked for.
+// the memory budget of the results alive, and the recorder of an explanation,
+// when one was asked for. The run that owns them outlives the evaluation.
 #pragma once
 
+#include "exec/memory_budget.h"
 #include "input/command.h"
 #include "store/database.h"
-
-#include <unordered_map>
 
 class Trace;
 
 struct Evaluation {
   Database &db;
   Command &command;
-  double claimedBytes = 0;                            // by the results alive
-  std::unordered_map<const Table *, double> claims{}; // by each result
+  MemoryBudget &budget;
   Trace *trace = nullptr;
 };

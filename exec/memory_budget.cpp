@@ -2,54 +2,59 @@
 // machine's memory.
 #include "exec/memory_budget.h"
 
+#include "exec/evaluation.h"
 #include "platform/memory.h"
 #include "store/error.h"
 
-#include <algorithm>
+#include <cassert>
+#include <limits>
 #include <string>
 
 namespace {
 
-double defaultLimit() {
-  double limit = 16.0 * 1024 * 1024 * 1024;
-  double physical = physicalMemoryBytes();
-  return physical > 0 ? std::min(limit, physical) : limit;
-}
-
-double memoryLimit = defaultLimit();
+constexpr std::uint64_t most = std::numeric_limits<std::uint64_t>::max();
 
 } // namespace
 
-double resultMemoryLimit() { return memoryLimit; }
+std::uint64_t addBytes(std::uint64_t a, std::uint64_t b) { return a > most - b ? most : a + b; }
 
-void setResultMemoryLimit(double bytes) { memoryLimit = bytes; }
+std::uint64_t timesBytes(std::uint64_t a, std::uint64_t b) { return b != 0 && a > most / b ? most : a * b; }
+
+std::uint64_t defaultResultMemoryLimit() {
+  std::uint64_t limit = std::uint64_t{16} << 30;
+  double physical = physicalMemoryBytes();
+  return physical > 0 && physical < static_cast<double>(limit) ? static_cast<std::uint64_t>(physical) : limit;
+}
 
 void claimResultMemory(Evaluation &ev, const CommandNode &node, std::uint64_t rows, std::size_t columns,
-                       double valueBytes) {
-  double cells = static_cast<double>(rows) * static_cast<double>(columns);
-  double estimate = cells * static_cast<double>(Column::bytesPerValue) + valueBytes;
-  if (ev.claimedBytes + estimate > memoryLimit) {
+                       std::uint64_t valueBytes) {
+  std::uint64_t cells = timesBytes(rows, columns);
+  std::uint64_t estimate = addBytes(timesBytes(cells, Column::bytesPerValue), valueBytes);
+  MemoryBudget &budget = ev.budget;
+  if (addBytes(budget.claimed, estimate) > budget.limit) {
     throw InputError("A(z) " + shownName(node.text) + " eredmenye tul nagy: " + std::to_string(rows) + " sor.",
                      node.line, node.column);
   }
-  ev.claimedBytes += estimate;
+  budget.claimed += estimate;
   if (node.result != nullptr) {
-    ev.claims[node.result] += estimate;
+    budget.claims[node.result] += estimate;
   }
 }
 
 void returnResultMemory(Evaluation &ev, const Table &result) {
-  auto claim = ev.claims.find(&result);
-  if (claim != ev.claims.end()) {
-    ev.claimedBytes -= claim->second;
-    ev.claims.erase(claim);
+  MemoryBudget &budget = ev.budget;
+  auto claim = budget.claims.find(&result);
+  if (claim != budget.claims.end()) {
+    assert(claim->second <= budget.claimed);
+    budget.claimed -= claim->second;
+    budget.claims.erase(claim);
   }
 }
 
-double valueBytesOf(const Table &table) {
-  double bytes = 0;
+std::uint64_t valueBytesOf(const Table &table) {
+  std::uint64_t bytes = 0;
   for (const Column *c = firstColumn(table); c != nullptr; c = c->next) {
-    bytes += static_cast<double>(c->valueBytes);
+    bytes = addBytes(bytes, c->valueBytes);
   }
   return bytes;
 }

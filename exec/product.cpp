@@ -25,12 +25,12 @@ Operand describe(const Table &table) {
 
 // A value kept aside (a long text) is repeated as a view of its own in every
 // result row that holds it.
-double asideBytes(const Operand &d, std::size_t repeats) {
-  double views = 0;
+std::uint64_t asideBytes(const Operand &d, std::size_t repeats) {
+  std::uint64_t views = 0;
   for (const Column *c : d.columns) {
-    views += static_cast<double>(c->outliers.size());
+    views = addBytes(views, c->outliers.size());
   }
-  return views * static_cast<double>(repeats) * static_cast<double>(sizeof(std::string_view));
+  return timesBytes(timesBytes(views, repeats), sizeof(std::string_view));
 }
 
 } // namespace
@@ -42,8 +42,9 @@ void evaluateProduct(Evaluation &ev, CommandNode &node) {
   Operand da = describe(a);
   Operand db2 = describe(b);
   // Only cells are made; the sources' bytes, once, stay in the claim as a margin.
-  claimResultMemory(ev, node, std::uint64_t{da.rows} * db2.rows, da.columns.size() + db2.columns.size(),
-                    valueBytesOf(a) + valueBytesOf(b) + asideBytes(da, db2.rows) + asideBytes(db2, da.rows));
+  claimResultMemory(ev, node, timesBytes(da.rows, db2.rows), da.columns.size() + db2.columns.size(),
+                    addBytes(addBytes(valueBytesOf(a), valueBytesOf(b)),
+                             addBytes(asideBytes(da, db2.rows), asideBytes(db2, da.rows))));
   copyColumns(result, a);
   copyColumns(result, b);
   std::vector<Column *> targets = appendTargets(result, da.rows * db2.rows);

@@ -24,9 +24,9 @@ void evaluateProject(Evaluation &ev, CommandNode &node) {
   for (const ArgLink &link : node.moreArgs) {
     sources.push_back(&columns.find(operandNode(ev, node, link.id, position++)));
   }
-  double valueBytes = 0;
+  std::uint64_t valueBytes = 0;
   for (const Column *c : sources) {
-    valueBytes += static_cast<double>(c->valueBytes);
+    valueBytes = addBytes(valueBytes, c->valueBytes);
   }
   claimResultMemory(ev, node, rowCount(r), sources.size(), valueBytes);
   ProjectionInput input;

@@ -7,8 +7,8 @@
 
 void evaluateUnion(Evaluation &ev, CommandNode &node) {
   auto [result, first, second] = openMerge(ev, node);
-  claimResultMemory(ev, node, std::uint64_t{rowCount(first)} + rowCount(second), columnCount(first),
-                    valueBytesOf(first) + valueBytesOf(second));
+  claimResultMemory(ev, node, addBytes(rowCount(first), rowCount(second)), columnCount(first),
+                    addBytes(valueBytesOf(first), valueBytesOf(second)));
   if (firstColumn(first) == nullptr) {
     return;
   }

@@ -108,7 +108,6 @@ void explain(const Command &command, const Trace &trace, const Database &db) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   // Products small enough that one input runs well inside the fuzzer's
   // memory limit and timeout, even under the sanitizers on a slow machine.
-  setResultMemoryLimit(64.0 * 1024 * 1024);
   std::string text(reinterpret_cast<const char *>(data), size);
   foldLineEnds(text);
   Database db;
@@ -117,7 +116,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   try {
     loadFrom(db, command, text);
     checkRectangular(db.tables);
-    Evaluation ev{db, command};
+    MemoryBudget budget;
+    budget.limit = std::uint64_t{64} << 20;
+    Evaluation ev{db, command, budget};
     trace.noteInputs(db);
     ev.trace = &trace;
     executeCommands(ev);

@@ -15,7 +15,8 @@ struct Loaded {
   std::deque<std::string> texts; // the relations' values are views into these
   Database db;
   Command command;
-  Evaluation ev{db, command};
+  MemoryBudget budget;
+  Evaluation ev{db, command, budget};
 
   [[nodiscard]] Table *rootResult() const { return command.root()->result; }
 };

@@ -45,12 +45,6 @@ TEST(SharedCondition, DeepSharingIsEvaluatedOncePerNode) {
   EXPECT_EQ(selected(condition), (Rows{"3"}));
 }
 
-class ProductBudget : public ::testing::Test {
-protected:
-  void TearDown() override { setResultMemoryLimit(saved_); }
-  double saved_ = resultMemoryLimit();
-};
-
 std::string tenRows() {
   std::string text = "R(a int)\n";
   for (int i = 0; i < 10; ++i) {
@@ -59,16 +53,17 @@ std::string tenRows() {
   return text;
 }
 
-TEST_F(ProductBudget, ProductsTogetherBeyondTheBudgetAreRefusedBeforeBuilding) {
+TEST(ProductBudget, ProductsTogetherBeyondTheBudgetAreRefusedBeforeBuilding) {
   // Room for one product(R, R) of 100 rows and 2 columns, not for two.
-  double one = 100 * 2 * static_cast<double>(Column::bytesPerValue) + 20;
-  setResultMemoryLimit(1.5 * one);
+  std::uint64_t one = 100 * 2 * Column::bytesPerValue + 20;
   Loaded single;
+  single.budget.limit = one + one / 2;
   loadText(single, "product(R, R)\n" + tenRows());
   EXPECT_NO_THROW(executeCommands(single.ev));
   EXPECT_EQ(rowCount(*single.rootResult()), 100U);
 
   Loaded two;
+  two.budget.limit = one + one / 2;
   loadText(two, "union(product(R, R), product(R, R))\n" + tenRows());
   try {
     executeCommands(two.ev);
@@ -81,20 +76,20 @@ TEST_F(ProductBudget, ProductsTogetherBeyondTheBudgetAreRefusedBeforeBuilding) {
   EXPECT_EQ(firstColumn(*two.db.results.back()), nullptr);
 }
 
-TEST_F(ProductBudget, LongValuesCountTheViewsTheyAreRepeatedAs) {
+TEST(ProductBudget, LongValuesCountTheViewsTheyAreRepeatedAs) {
   // 10 rows of one 300-byte value each, 100 result rows: room for their
   // cells and texts, not for the views of their own that long values take.
   std::string text = "product(R, R)\nR(a char(300))\n";
   for (int i = 0; i < 10; ++i) {
     text += "'" + std::string(300, static_cast<char>('a' + i)) + "'\n";
   }
-  setResultMemoryLimit(100 * 2 * static_cast<double>(Column::bytesPerValue) + 2 * 10 * 300 + 100);
   Loaded db;
+  db.budget.limit = 100 * 2 * Column::bytesPerValue + 2 * 10 * 300 + 100;
   loadText(db, text);
   EXPECT_THROW(executeCommands(db.ev), InputError);
 }
 
-TEST_F(ProductBudget, RowCountBeyondAnyMemoryIsNamedInFull) {
+TEST(ProductBudget, RowCountBeyondAnyMemoryIsNamedInFull) {
   Loaded db;
   std::string text = "product(product(R, R), product(R, R))\nR(a int)\n";
   for (int i = 0; i < 1000; ++i) {
