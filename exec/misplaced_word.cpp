@@ -4,6 +4,7 @@
 
 #include "input/command.h"
 #include "input/near_name.h"
+#include "input/prefix_form.h"
 #include "store/error.h"
 
 namespace {
@@ -37,6 +38,8 @@ void rejectAsCondition(const CommandNode &node) {
     message = "A(z) " + shown(node) + " nem feltetel.";
     if (node.kind == NodeKind::otherWord) {
       message += suggestion(node.text, keywordsOf(isCondition));
+    } else {
+      message += prefixFormHint(node.typed.empty() ? node.text : node.typed);
     }
   }
   throw InputError(message, node.line, node.column);

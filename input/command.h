@@ -118,6 +118,7 @@ struct CommandNode {
   std::vector<ArgLink> moreArgs;
   NodeKind kind = NodeKind::head;
   std::string text;
+  std::string typed; // the token as typed, when blanks were dropped from it; else empty
   CommandNode *prev = nullptr;
   CommandNode *next = nullptr;
   Table *result = nullptr; // never owned

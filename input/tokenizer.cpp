@@ -5,6 +5,7 @@
 // without its closing quote, no command at all) stops the run.
 #include "input/tokenizer.h"
 
+#include "input/prefix_form.h"
 #include "store/error.h"
 
 #include <climits>
@@ -32,13 +33,21 @@ public:
       }
       switch (ch) {
       case '\'':
+        if (complete_ && !started_) {
+          throw InputError(strayMessage("'"), in_.line(), in_.column());
+        }
         readLiteral();
+        complete_ = true;
         break;
       case ' ':
       case '\t':
+        if (started_) {
+          typed_.push_back(static_cast<char>(ch));
+        }
         break;
       case '(':
         open_.push_back(createNode(kindOfWord(word_), ch));
+        complete_ = false;
         break;
       case ')':
       case ',':
@@ -47,11 +56,15 @@ public:
         }
         if (ch == ',') {
           addOperand();
+          complete_ = false;
         } else {
           close();
         }
         break;
       default:
+        if (complete_ && !started_) {
+          stray_ = true; // reported once the word is whole, with the word
+        }
         appendToWord(static_cast<char>(ch));
         break;
       }
@@ -63,6 +76,22 @@ public:
 
 private:
   static std::size_t operandLimit(NodeKind kind) { return static_cast<std::size_t>(factsOf(kind).operandLimit); }
+
+  // A token right after a whole operand, where only ',' or ')' may stand: a
+  // missing ',' or an infix form, which would otherwise be left out of the
+  // command without a word.
+  static std::string strayMessage(const std::string &word) {
+    std::string hint;
+    if (word == "'") {
+      hint = " Idezett szovegben nem allhat '.";
+    } else if (isCondition(kindOfWord(word))) {
+      hint = " Ket feltetelt az AND(p, q) vagy az OR(p, q) kapcsol ossze.";
+    } else {
+      hint = prefixFormHint(word);
+      hint = hint.empty() ? " Hianyzik elotte egy , ?" : hint;
+    }
+    return "Itt , vagy ) kell kovetkezzen, nem a(z) " + shownName(word) + "." + hint;
+  }
 
   static std::string limitMessage(const CommandNode &op, std::size_t limit) {
     bool condition = isComparison(op.kind) || isLogical(op.kind);
@@ -96,6 +125,7 @@ private:
       reportSurplus();
       open_.pop_back();
       ended_ = open_.size() == 1;
+      complete_ = true;
     } else if (!strayWarned_) {
       warn("ehhez a )-hez nem tartozik (.", in_.line(), in_.column());
       strayWarned_ = true;
@@ -156,6 +186,7 @@ private:
   void appendToWord(char ch) {
     markWordStart();
     word_.push_back(ch);
+    typed_.push_back(ch);
   }
 
   void readLiteral() {
@@ -163,9 +194,12 @@ private:
     long long quoteColumn = in_.column();
     markWordStart();
     int ch = in_.get();
+    typed_.push_back('\'');
     for (; ch != CharStream::end && ch != '\''; ch = in_.get()) {
       word_.push_back(static_cast<char>(ch));
+      typed_.push_back(static_cast<char>(ch));
     }
+    typed_.push_back('\'');
     if (ch == CharStream::end) {
       throw InputError("Az idezett szoveg nincs lezarva: hianyzik a zaro '.", quoteLine, quoteColumn);
     }
@@ -180,6 +214,9 @@ private:
     if (surplus_ != nullptr) {
       throw InputError(limitMessage(*surplus_, operandLimit(surplus_->kind)), wordLine_, wordColumn_);
     }
+    if (stray_) {
+      throw InputError(strayMessage(typed_.empty() ? word_ : typed_), wordLine_, wordColumn_);
+    }
     CommandNode *node = &command_.nodes.emplace_back();
     node->id = nextId_++;
     node->firstArg = endedBy == '(' ? node->id + 1 : 0;
@@ -187,6 +224,13 @@ private:
     node->text = std::move(word_);
     node->line = wordLine_;
     node->column = wordColumn_;
+    while (!typed_.empty() && (typed_.back() == ' ' || typed_.back() == '\t')) {
+      typed_.pop_back();
+    }
+    if (typed_.size() != node->text.size() + (kind == NodeKind::literal ? 2 : 0)) {
+      node->typed = std::move(typed_);
+    }
+    typed_.clear();
     node->prev = last_;
     last_->next = node;
     last_ = node;
@@ -200,11 +244,14 @@ private:
   CommandNode *last_;
   std::vector<CommandNode *> open_; // operators that may still receive ',' operands
   std::string word_;
+  std::string typed_; // the word as typed, blanks and quotes kept
   long long wordLine_ = 0;
   long long wordColumn_ = 0;
   bool started_ = false;
   bool ended_ = false; // the command's outermost ')' has been read
   bool strayWarned_ = false;
+  bool complete_ = false;          // the operand under way is whole: only ',' or ')' may follow
+  bool stray_ = false;             // a word began where only ',' or ')' may stand
   CommandNode *surplus_ = nullptr; // an operator given an operand too many
   long long surplusLine_ = 0;      // at the ',' before that operand
   long long surplusColumn_ = 0;
