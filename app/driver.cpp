@@ -81,6 +81,7 @@ bool runStages(Run &run, Console &console) {
   }
   executeCommands(ev);
   out << "\t\t\t kesz." << std::endl;
+  printWarnings(run, console);
   out << "File (" << run.outputPath << ") irasa...";
   const CommandNode *root = run.command.root();
   const Table *result = root != nullptr ? root->result : nullptr;

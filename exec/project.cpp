@@ -9,6 +9,7 @@
 #include "exec/wording.h"
 #include "store/error.h"
 
+#include <unordered_set>
 #include <vector>
 
 void evaluateProject(Evaluation &ev, CommandNode &node) {
@@ -21,8 +22,23 @@ void evaluateProject(Evaluation &ev, CommandNode &node) {
   std::vector<const Column *> sources;
   int position = 2;
   ColumnIndex columns(r);
+  std::unordered_set<const Column *> seen;
+  const CommandNode *firstRepeat = nullptr;
+  std::size_t repeats = 0;
   for (const ArgLink &link : node.moreArgs) {
-    sources.push_back(&columns.find(operandNode(ev, node, link.id, position++)));
+    const CommandNode &name = operandNode(ev, node, link.id, position++);
+    warnIfQuoted(ev, name);
+    sources.push_back(&columns.find(name));
+    if (!seen.insert(sources.back()).second && repeats++ == 0) {
+      firstRepeat = &name;
+    }
+  }
+  if (firstRepeat != nullptr) {
+    // One line for the whole list, which may repeat a column a million times.
+    std::string more = repeats > 1 ? " (es meg " + std::to_string(repeats - 1) + " ismetles)" : "";
+    ev.command.warnings.push_back({"a(z) " + shownName(firstRepeat->text) +
+                                       " oszlop masodszor is szerepel: az eredmenyben ketszer lesz" + more + ".",
+                                   firstRepeat->line, firstRepeat->column});
   }
   std::uint64_t valueBytes = 0;
   for (const Column *c : sources) {

@@ -113,6 +113,14 @@ CommandNode &operandNode(Evaluation &ev, const CommandNode &op, int id, int posi
   return *node;
 }
 
+void warnIfQuoted(Evaluation &ev, const CommandNode &name) {
+  if (name.kind == NodeKind::literal) {
+    ev.command.warnings.push_back(
+        {"a(z) '" + shownName(name.text) + "' idezve all, de oszlopnevkent szamit: " + shownName(name.text) + ".",
+         name.line, name.column});
+  }
+}
+
 Table &resolveOperand(Evaluation &ev, const CommandNode &op, int position) {
   int id = operandId(op, position);
   CommandNode &node = operandNode(ev, op, id, position);

@@ -61,6 +61,10 @@ Table &resolveOperand(Evaluation &ev, const CommandNode &op, int position);
 // The operand node at position, or an error naming what op lacks.
 CommandNode &operandNode(Evaluation &ev, const CommandNode &op, int id, int position);
 
+// A quoted word where a column name belongs (project, rename) is read as the
+// name, with a warning: the quotes are the user's, not the name's.
+void warnIfQuoted(Evaluation &ev, const CommandNode &name);
+
 // The two operands of union or minus, checked to have as many columns, and
 // the result with their columns.
 struct MergeOperands {

@@ -107,7 +107,10 @@ int readHeader(Table &table, CharStream &in, int ch) {
       type.push_back(static_cast<char>(ch));
       ch = in.get();
     }
-    if ((ch == ',' || ch == '\n') && !done) {
+    // The end of the file ends the last entry too: a header may be the file's
+    // last line, with no newline after it.
+    bool entryEnds = ch == ',' || ch == '\n' || (ch == end && !(name.empty() && type.empty()));
+    if (entryEnds && !done) {
       last = linkColumn(last, createColumn(table, name, columnWidth(type, name, typeLine, typeColumn)));
       name.clear();
       type.clear();
