@@ -479,7 +479,8 @@ def candidates(parsed, kind, rng):
                 for new in news:
                     if new in parsed.names or new in KEYWORDS:
                         continue  # it would name something else
-                    out.append((f'{w!r} -> {new!r} ({t.role}) at {where(parsed, t.start)}', splice(t.start, t.end, new)))
+                    out.append((f'{w!r} -> {new!r} ({t.role}) at {where(parsed, t.start)}',
+                                splice(t.start, t.end, new)))
     elif kind == 'blank-line-blanks':
         for pos in parsed.empty_lines:
             blanks = ''.join(rng.choice([' ', ' ', '\t']) for _ in range(rng.randint(1, 3)))
