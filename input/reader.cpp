@@ -443,7 +443,7 @@ bool loadInput(Database &db, Command &command, const std::string &path, InputByt
   if (!text.load(path)) {
     return false;
   }
-  // Only a text with a CR is changed, and only then copied out of a mapping.
+  // Only a text with a CR is changed, in place: the relations view it after.
   if (text.view().find('\r') != std::string_view::npos) {
     foldLineEnds(text.owned());
   }

@@ -20,8 +20,6 @@ Column *linkColumn(Column *last, Column *column) {
   return column;
 }
 
-void appendValue(Table &table, Column &column, std::string_view text) { appendStored(column, table.arena.copy(text)); }
-
 void appendStoredAside(Column &column, std::string_view stored) {
   if (stored.empty()) {
     column.push({});
