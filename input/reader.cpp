@@ -3,6 +3,7 @@
 // rejected rather than stored ragged.
 #include "input/reader.h"
 
+#include "input/blanks.h"
 #include "input/column_type.h"
 #include "input/line_ends.h"
 #include "input/tokenizer.h"
@@ -19,18 +20,6 @@
 namespace {
 
 constexpr int end = CharStream::end;
-
-bool isBlank(int ch) { return ch == ' ' || ch == '\t'; }
-
-std::string_view trimmed(std::string_view s) {
-  while (!s.empty() && isBlank(s.front())) {
-    s.remove_prefix(1);
-  }
-  while (!s.empty() && isBlank(s.back())) {
-    s.remove_suffix(1);
-  }
-  return s;
-}
 
 // A value as a warning shows it: cut short, and before any control byte,
 // so that the warning stays one line of text.

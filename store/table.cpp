@@ -38,6 +38,8 @@ void appendStoredAside(Column &column, std::string_view stored) {
   column.outliers.push_back(stored);
 }
 
+std::string typeText(std::int32_t width) { return width == 0 ? "int" : "char(" + std::to_string(width) + ")"; }
+
 Column *firstColumn(const Table &table) { return table.schema->next; }
 
 std::size_t columnCount(const Table &table) {

@@ -99,6 +99,9 @@ void appendStoredAside(Column &column, std::string_view stored);
   }
 }
 
+// "int" or "char(n)", as a header names a column's type.
+std::string typeText(std::int32_t width);
+
 Column *firstColumn(const Table &table);
 std::size_t columnCount(const Table &table);
 // The number of cells of the first column; 0 without columns.
