@@ -21,6 +21,7 @@
 #include <optional>
 #include <stdexcept>
 #include <type_traits>
+#include <utility>
 
 namespace {
 
@@ -225,118 +226,150 @@ template <class It> std::uint64_t hashKeys(It begin, It end) {
   return hash;
 }
 
-// The rows to sort, with the keys of their values, found in one pass: of
-// each group of equal rows the first in input order, as long as hashing goes
-// on; every row after it stops.
+// The rows to sort, with the keys of their values.
 struct RowKeys {
   std::size_t columns = 0;
-  std::vector<Key> keys; // columns per kept row; texts by rank once found
+  std::vector<Key> keys; // columns per kept row; texts by rank
   std::vector<Key> rows; // per kept row, its row in the input, ascending
+};
 
-  explicit RowKeys(const ProjectionInput &input) : columns(input.widths.size()) {
-    // One table for every char column: equal texts are equal in any column,
-    // and their order is the same, so ids and ranks can be shared.
-    TextIds texts;
-    IdTable<false> table;
-    bool hashing = true;
-    const Key *row = nullptr;
-    auto keysOf = [&](Key d) { return keys.data() + std::size_t{d} * columns; };
-    auto same = [&](Key d) {
-      const Key *k = keysOf(d);
-      for (std::size_t c = 0; c < columns; ++c) {
-        if (k[c] != row[c]) {
-          return false;
-        }
-      }
-      return true;
-    };
-    auto hashOf = [&](Key d) { return hashKeys(keysOf(d), keysOf(d + 1)); };
-    // The tables outgrow the caches, so rows go in batches, each step over
-    // the whole batch fetching ahead what the next one reads: the texts'
-    // home slots, the views in them, the texts; then the keys and the row's
-    // home slot, the keys in it; then the row searches, which find all of it
-    // in cache. Wide rows make small batches, to keep their keys in cache.
-    constexpr std::size_t maxBatch = 64;
-    std::size_t batch = std::clamp<std::size_t>(4096 / (columns + 1), 1, maxBatch);
-    std::vector<Key> pending(batch * columns);
-    std::vector<std::string_view> values(batch * columns);
-    std::vector<std::uint64_t> textHashes(batch * columns);
-    std::array<std::uint64_t, maxBatch> hashes{};
-    // Keeps n rows from the input's row first on, their keys pending from
-    // that row's place in the batch on.
-    auto keep = [&](std::size_t first, std::size_t n) {
-      const Key *k = &pending[(first % batch) * columns];
-      keys.insert(keys.end(), k, k + n * columns);
-      for (std::size_t r = first; r < first + n; ++r) {
-        rows.push_back(static_cast<Key>(r));
-      }
-    };
-    auto eachText = [&](std::size_t n, auto step) {
-      for (std::size_t i = 0; i < n; ++i) {
-        for (std::size_t c = 0; c < columns; ++c) {
-          if (input.widths[c] != 0) {
-            step(textHashes[i * columns + c]);
-          }
-        }
-      }
-    };
-    for (std::size_t start = 0; start < input.rows; start += batch) {
-      std::size_t n = std::min(batch, input.rows - start);
-      for (std::size_t i = 0; i < n; ++i) {
-        for (std::size_t c = 0; c < columns; ++c) {
-          std::string_view v = input.value(c, start + i);
-          values[i * columns + c] = v;
-          if (input.widths[c] != 0) {
-            textHashes[i * columns + c] = hashText(v);
-            texts.fetchSlot(textHashes[i * columns + c]);
-          }
-        }
-      }
-      eachText(n, [&](std::uint64_t h) { texts.fetchView(h); });
-      eachText(n, [&](std::uint64_t h) { texts.fetchText(h); });
-      for (std::size_t i = 0; i < n; ++i) {
-        Key *k = &pending[i * columns];
-        for (std::size_t c = 0; c < columns; ++c) {
-          std::string_view v = values[i * columns + c];
-          // Flipping the sign bit turns signed order into unsigned order.
-          k[c] = input.widths[c] == 0 ? static_cast<Key>(toInt32(v)) ^ 0x80000000U
-                                      : texts.idOf(v, textHashes[i * columns + c]);
-        }
-        if (hashing) {
-          hashes[i] = hashKeys(k, k + columns);
-          prefetch(table.home(hashes[i]));
-        }
-      }
-      if (!hashing) {
+// Finds the RowKeys in one pass: of each group of equal rows the first in
+// input order, as long as hashing goes on; every row after it stops. Its
+// tables go before the sort, which needs room of its own.
+//
+// The tables outgrow the caches, so rows go in batches, each step over the
+// whole batch fetching ahead what the next one reads: the texts' home slots,
+// the views in them, the texts; then the keys and the row's home slot, the
+// keys in it; then the row searches, which find all of it in cache. Wide rows
+// make small batches, to keep their keys in cache.
+class RowKeyReader {
+public:
+  explicit RowKeyReader(const ProjectionInput &input)
+      : input_(input), columns_(input.widths.size()),
+        batch_(std::clamp<std::size_t>(4096 / (columns_ + 1), 1, maxBatch)), pending_(batch_ * columns_),
+        values_(batch_ * columns_), textHashes_(batch_ * columns_) {
+    for (std::size_t start = 0; start < input.rows; start += batch_) {
+      std::size_t n = std::min(batch_, input.rows - start);
+      readBatch(start, n);
+      eachText(n, [&](std::uint64_t h) { texts_.fetchView(h); });
+      eachText(n, [&](std::uint64_t h) { texts_.fetchText(h); });
+      keyBatch(n);
+      if (hashing_) {
+        keepDistinct(start, n);
+      } else {
         keep(start, n);
-        continue;
-      }
-      for (std::size_t i = 0; i < n; ++i) {
-        if (std::optional<Key> d = table.atHome(hashes[i])) {
-          prefetch(keysOf(*d));
-        }
-      }
-      for (std::size_t i = 0; i < n; ++i) {
-        row = &pending[i * columns];
-        if (table.find(hashes[i], same, hashOf) == rows.size()) {
-          keep(start + i, 1);
-        }
-      }
-      // Where few rows repeat, hashing costs more than it saves: the rest
-      // are kept as they come, and their repeats dropped after the sort.
-      std::size_t seen = start + n;
-      if (seen >= input.rows / 4 && rows.size() * 4 > seen * 3) {
-        hashing = false;
-        table = IdTable<false>();
       }
     }
-    std::vector<Key> rankOf = texts.ranks();
-    for (std::size_t k = 0; k < keys.size(); ++k) {
-      if (input.widths[k % columns] != 0) {
-        keys[k] = rankOf[keys[k]];
+    rankTexts();
+  }
+
+  RowKeys take() { return {columns_, std::move(keys_), std::move(rows_)}; }
+
+private:
+  static constexpr std::size_t maxBatch = 64;
+
+  // The batch's values, and the hashes of its texts, their home slots
+  // fetched.
+  void readBatch(std::size_t start, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+      for (std::size_t c = 0; c < columns_; ++c) {
+        std::string_view v = input_.value(c, start + i);
+        values_[i * columns_ + c] = v;
+        if (input_.widths[c] != 0) {
+          textHashes_[i * columns_ + c] = hashText(v);
+          texts_.fetchSlot(textHashes_[i * columns_ + c]);
+        }
       }
     }
   }
+
+  template <class Step> void eachText(std::size_t n, Step step) const {
+    for (std::size_t i = 0; i < n; ++i) {
+      for (std::size_t c = 0; c < columns_; ++c) {
+        if (input_.widths[c] != 0) {
+          step(textHashes_[i * columns_ + c]);
+        }
+      }
+    }
+  }
+
+  // The keys of the batch's rows, pending, and while hashing the rows'
+  // hashes, their home slots fetched.
+  void keyBatch(std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+      Key *k = &pending_[i * columns_];
+      for (std::size_t c = 0; c < columns_; ++c) {
+        std::string_view v = values_[i * columns_ + c];
+        // Flipping the sign bit turns signed order into unsigned order.
+        k[c] = input_.widths[c] == 0 ? static_cast<Key>(toInt32(v)) ^ 0x80000000U
+                                     : texts_.idOf(v, textHashes_[i * columns_ + c]);
+      }
+      if (hashing_) {
+        hashes_[i] = hashKeys(k, k + columns_);
+        prefetch(table_.home(hashes_[i]));
+      }
+    }
+  }
+
+  // Keeps the rows of the batch not seen before.
+  void keepDistinct(std::size_t start, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+      if (std::optional<Key> d = table_.atHome(hashes_[i])) {
+        prefetch(keysOf(*d));
+      }
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+      const Key *row = &pending_[i * columns_];
+      auto same = [&](Key d) { return std::equal(row, row + columns_, keysOf(d)); };
+      auto hashOf = [&](Key d) { return hashKeys(keysOf(d), keysOf(d + 1)); };
+      if (table_.find(hashes_[i], same, hashOf) == rows_.size()) {
+        keep(start + i, 1);
+      }
+    }
+    // Where few rows repeat, hashing costs more than it saves: the rest are
+    // kept as they come, and their repeats dropped after the sort.
+    std::size_t seen = start + n;
+    if (seen >= input_.rows / 4 && rows_.size() * 4 > seen * 3) {
+      hashing_ = false;
+      table_ = IdTable<false>();
+    }
+  }
+
+  // Keeps n rows from the input's row first on, their keys pending from that
+  // row's place in the batch on.
+  void keep(std::size_t first, std::size_t n) {
+    const Key *k = &pending_[(first % batch_) * columns_];
+    keys_.insert(keys_.end(), k, k + n * columns_);
+    for (std::size_t r = first; r < first + n; ++r) {
+      rows_.push_back(static_cast<Key>(r));
+    }
+  }
+
+  void rankTexts() {
+    std::vector<Key> rankOf = texts_.ranks();
+    for (std::size_t k = 0; k < keys_.size(); ++k) {
+      if (input_.widths[k % columns_] != 0) {
+        keys_[k] = rankOf[keys_[k]];
+      }
+    }
+  }
+
+  [[nodiscard]] const Key *keysOf(Key d) const { return keys_.data() + std::size_t{d} * columns_; }
+
+  const ProjectionInput &input_;
+  std::size_t columns_;
+  std::size_t batch_;
+  std::vector<Key> keys_;
+  std::vector<Key> rows_;
+  // One table for every char column: equal texts are equal in any column,
+  // and their order is the same, so ids and ranks can be shared.
+  TextIds texts_;
+  IdTable<false> table_;
+  bool hashing_ = true;
+  std::vector<Key> pending_;
+  std::vector<std::string_view> values_;
+  std::vector<std::uint64_t> textHashes_;
+  std::array<std::uint64_t, maxBatch> hashes_{};
 };
 
 // Least significant byte first, each pass stable, so that entries made in
@@ -418,7 +451,7 @@ std::vector<std::size_t> projectionOrder(const ProjectionInput &input) {
   if (rows >= std::numeric_limits<Key>::max()) {
     throw std::length_error("projection of too many rows");
   }
-  RowKeys kept(input);
+  RowKeys kept = RowKeyReader(input).take();
   std::vector<Entry> entries = sortedRows(kept);
   std::vector<std::size_t> order;
   order.reserve(entries.size());

@@ -84,8 +84,6 @@ void copyColumns(Table &result, const Table &source) {
 
 namespace {
 
-std::string typeName(std::int32_t width) { return width == 0 ? "int" : "char(" + std::to_string(width) + ")"; }
-
 // Where the file shows why the relation is missing, the error points there;
 // otherwise at the name, with the nearest relation name of the file.
 [[noreturn]] void rejectMissingRelation(const Evaluation &ev, const CommandNode &node) {
@@ -164,7 +162,7 @@ MergeOperands openMerge(Evaluation &ev, CommandNode &node) {
   for (const Column *ca = firstColumn(a), *cb = firstColumn(b); ca != nullptr; ca = ca->next, cb = cb->next) {
     if ((ca->width == 0) != (cb->width == 0)) {
       throw InputError("A(z) " + shownName(node.text) + " operandusainak " + std::to_string(position) +
-                           ". oszlopa tipusban elter: " + typeName(ca->width) + " es " + typeName(cb->width) + ".",
+                           ". oszlopa tipusban elter: " + typeText(ca->width) + " es " + typeText(cb->width) + ".",
                        node.line, node.column);
     }
     ++position;

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
 #include <string_view>
 
 class CharStream {
@@ -29,28 +28,8 @@ public:
   }
 
   // Consumes what get() would return next, up to the first stop byte or line
-  // end, and appends it to out: the same characters and position as calling
-  // get() for each, in one step.
-  void appendRun(std::string &out, char stop) {
-    const char *p = pos_;
-    while (p != limit_ && *p != stop && *p != '\n') {
-      ++p;
-    }
-    if (p == pos_) {
-      return;
-    }
-    if (newlinePending_) {
-      ++line_;
-      column_ = 0;
-      newlinePending_ = false;
-    }
-    column_ += p - pos_;
-    out.append(pos_, static_cast<std::size_t>(p - pos_));
-    pos_ = p;
-  }
-
-  // As appendRun, keeping nothing: for a caller that takes the text from
-  // position() instead.
+  // end: the same characters and position as calling get() for each, in one
+  // step. The caller takes the text from position().
   void skipRun(char stop) {
     const char *p = pos_;
     while (p != limit_ && *p != stop && *p != '\n') {

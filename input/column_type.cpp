@@ -2,6 +2,7 @@
 // that varchar(10) made an int column and its texts all read as 0.
 #include "input/column_type.h"
 
+#include "input/blanks.h"
 #include "input/near_name.h"
 #include "store/error.h"
 
@@ -11,19 +12,7 @@
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::string_view trimmed(std::string_view s) {
-  while (!s.empty() && isBlank(s.front())) {
-    s.remove_prefix(1);
-  }
-  while (!s.empty() && isBlank(s.back())) {
-    s.remove_suffix(1);
-  }
-  return s;
-}
 
 // The text before the '(' and the digits between the parentheses, blanks
 // around both allowed; digits is empty unless the text is word(digits).

@@ -3,6 +3,7 @@
 // rejected rather than stored ragged.
 #include "input/reader.h"
 
+#include "input/blanks.h"
 #include "input/column_type.h"
 #include "input/line_ends.h"
 #include "input/tokenizer.h"
@@ -19,18 +20,6 @@
 namespace {
 
 constexpr int end = CharStream::end;
-
-bool isBlank(int ch) { return ch == ' ' || ch == '\t'; }
-
-std::string_view trimmed(std::string_view s) {
-  while (!s.empty() && isBlank(s.front())) {
-    s.remove_prefix(1);
-  }
-  while (!s.empty() && isBlank(s.back())) {
-    s.remove_suffix(1);
-  }
-  return s;
-}
 
 // A value as a warning shows it: cut short, and before any control byte,
 // so that the warning stays one line of text.
@@ -214,6 +203,7 @@ public:
       columns_.push_back(c);
     }
     notWhole_.resize(columns_.size());
+    values_.resize(columns_.size());
   }
 
   // Values are kept as views into the input text, which outlives every
@@ -227,52 +217,16 @@ public:
     std::size_t count = 0; // values of the current row so far
     long long rowLine = in_.line();
     bool stop = false;
-    std::vector<std::string_view> values(columns_.size());
     while (ch != end && !stop) {
-      if (count == 0 && ch != '\n' && !columns_.empty()) {
-        std::string_view rest = in_.rest();
-        const char *row = in_.position() - 1;
-        const auto *nl = static_cast<const char *>(std::memchr(rest.data(), '\n', rest.size()));
-        if (nl != nullptr && plainRow(row, nl, columns_, values)) {
-          for (std::size_t i = 0; i < columns_.size(); ++i) {
-            appendStored(*columns_[i], values[i]);
-          }
-          in_.advanceTo(nl);
-          in_.get(); // the line end
-          ch = in_.get();
-          stop = ch == '\n';
-          continue;
-        }
+      if (count == 0 && ch != '\n' && takePlainRow()) {
+        ch = in_.get();
+        stop = ch == '\n';
+        continue;
       }
       if (count == 0) {
         rowLine = in_.line();
       }
-      while (isBlank(ch)) {
-        ch = in_.get();
-      }
-      long long line = in_.line();
-      long long column = in_.column();
-      std::string_view value;
-      if (ch == '\'') {
-        ch = readQuoted(value, line, column);
-      } else {
-        const char *start = in_.position() - (ch == end ? 0 : 1);
-        while (ch != end && ch != ',' && ch != '\n') {
-          in_.skipRun(',');
-          ch = in_.get();
-        }
-        const char *finish = ch == end ? in_.position() : in_.position() - 1;
-        value = {start, static_cast<std::size_t>(finish - start)};
-        if (count == 0) {
-          noteHeaderLike(value, line, column);
-        }
-      }
-      if (count < columns_.size()) {
-        appendStored(*columns_[count], value);
-        if (columns_[count]->width == 0 && !isWholeNumber(value)) {
-          notWhole_[count].note(value, line, column);
-        }
-      }
+      ch = readValue(ch, count);
       ++count;
       bool rowEnded = ch == '\n';
       if (rowEnded || ch == end) {
@@ -295,6 +249,59 @@ public:
   }
 
 private:
+  // The row whose first character was read last, stored in one step with its
+  // line end when it is a plain row (see plainRow); false, nothing consumed,
+  // when it is not, or has no line end.
+  bool takePlainRow() {
+    if (columns_.empty()) {
+      return false;
+    }
+    std::string_view rest = in_.rest();
+    const char *row = in_.position() - 1;
+    const auto *nl = static_cast<const char *>(std::memchr(rest.data(), '\n', rest.size()));
+    if (nl == nullptr || !plainRow(row, nl, columns_, values_)) {
+      return false;
+    }
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+      appendStored(*columns_[i], values_[i]);
+    }
+    in_.advanceTo(nl);
+    in_.get(); // the line end
+    return true;
+  }
+
+  // Reads value number index of a row character by character, from ch on,
+  // and stores it; returns the character after it: ',', a line end or end.
+  int readValue(int ch, std::size_t index) {
+    while (isBlank(ch)) {
+      ch = in_.get();
+    }
+    long long line = in_.line();
+    long long column = in_.column();
+    std::string_view value;
+    if (ch == '\'') {
+      ch = readQuoted(value, line, column);
+    } else {
+      const char *start = in_.position() - (ch == end ? 0 : 1);
+      while (ch != end && ch != ',' && ch != '\n') {
+        in_.skipRun(',');
+        ch = in_.get();
+      }
+      const char *finish = ch == end ? in_.position() : in_.position() - 1;
+      value = {start, static_cast<std::size_t>(finish - start)};
+      if (index == 0) {
+        noteHeaderLike(value, line, column);
+      }
+    }
+    if (index < columns_.size()) {
+      appendStored(*columns_[index], value);
+      if (columns_[index]->width == 0 && !isWholeNumber(value)) {
+        notWhole_[index].note(value, line, column);
+      }
+    }
+    return ch;
+  }
+
   // A quoted value, from its opening quote; returns the character after it.
   int readQuoted(std::string_view &value, long long line, long long column) {
     const char *start = in_.position();
@@ -360,7 +367,8 @@ private:
   CharStream &in_;
   Command &command_;
   std::vector<Column *> columns_;
-  std::vector<Doubtful> notWhole_; // per int column
+  std::vector<Doubtful> notWhole_;       // per int column
+  std::vector<std::string_view> values_; // of a plain row, per column
   Doubtful overLineEnd_;
 };
 
@@ -446,7 +454,7 @@ bool loadInput(Database &db, Command &command, const std::string &path, InputByt
   if (!text.load(path)) {
     return false;
   }
-  // Only a text with a CR is changed, and only then copied out of a mapping.
+  // Only a text with a CR is changed, in place: the relations view it after.
   if (text.view().find('\r') != std::string_view::npos) {
     foldLineEnds(text.owned());
   }

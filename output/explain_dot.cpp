@@ -3,8 +3,6 @@
 #include "output/explain.h"
 #include "output/explain_nodes.h"
 
-#include <array>
-#include <cstdio>
 #include <ostream>
 #include <string>
 
@@ -18,26 +16,23 @@ constexpr std::size_t labelLimit = 60; // characters of one text in a label
 std::string labelText(std::string_view text) {
   std::string out;
   std::size_t chars = 0;
-  for (std::size_t i = 0; i < text.size();) {
+  forEachCharacter(text, [&](std::string_view c, bool printable) {
     if (chars++ == labelLimit) {
       out += "...";
-      break;
+      return false;
     }
-    std::size_t n = utf8Length(text, i);
-    auto byte = static_cast<unsigned char>(text[i]);
-    if (n > 1 || (n == 1 && byte >= 0x20 && byte != 0x7F)) {
-      if (byte == '"' || byte == '\\') {
+    if (!printable) {
+      out += hexEscape("\\\\x", c[0]);
+    } else if (c == "&") {
+      out += "&amp;";
+    } else {
+      if (c == "\"" || c == "\\") {
         out += '\\';
       }
-      out += byte == '&' ? std::string("&amp;") : std::string(text.substr(i, n));
-      i += n;
-      continue;
+      out += c;
     }
-    std::array<char, 8> hex{};
-    std::snprintf(hex.data(), hex.size(), "\\\\x%02X", static_cast<unsigned>(byte));
-    out += hex.data();
-    ++i;
-  }
+    return true;
+  });
   return out;
 }
 

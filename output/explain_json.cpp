@@ -5,8 +5,6 @@
 #include "output/explain_nodes.h"
 #include "store/int_value.h"
 
-#include <array>
-#include <cstdio>
 #include <ostream>
 #include <string>
 
@@ -15,30 +13,20 @@ namespace {
 // A JSON string; a byte that is no part of well-formed UTF-8 becomes \u00XX.
 void writeString(std::ostream &out, std::string_view text) {
   std::string buf = "\"";
-  for (std::size_t i = 0; i < text.size();) {
-    std::size_t n = utf8Length(text, i);
-    auto byte = static_cast<unsigned char>(text[i]);
-    if (n > 1 || (n == 1 && byte >= 0x20 && byte != '"' && byte != '\\')) {
-      buf.append(text.substr(i, n));
-      i += n;
-      continue;
-    }
-    if (byte == '"' || byte == '\\') {
+  forEachCharacter(text, [&](std::string_view c, bool printable) {
+    char byte = c[0];
+    if (c == "\"" || c == "\\") {
       buf += '\\';
-      buf += static_cast<char>(byte);
-    } else if (byte == '\n') {
-      buf += "\\n";
-    } else if (byte == '\t') {
-      buf += "\\t";
-    } else if (byte == '\r') {
-      buf += "\\r";
+      buf += byte;
+    } else if (printable || byte == '\x7F') {
+      buf += c;
+    } else if (std::string_view named = namedEscape(byte); !named.empty()) {
+      buf += named;
     } else {
-      std::array<char, 8> hex{};
-      std::snprintf(hex.data(), hex.size(), "\\u%04X", static_cast<unsigned>(byte));
-      buf += hex.data();
+      buf += hexEscape("\\u00", byte);
     }
-    ++i;
-  }
+    return true;
+  });
   buf += '"';
   out << buf;
 }

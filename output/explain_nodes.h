@@ -1,9 +1,11 @@
 // What the explanation writers share: the words for node kinds, a node's
-// operands, relation headers, and the reading of UTF-8 in arbitrary bytes.
+// operands, relation headers.
 #pragma once
 
 #include "exec/trace.h"
 #include "input/command.h"
+#include "store/escape.h"
+#include "store/table.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -19,15 +21,8 @@ std::string_view kindWord(NodeKind kind);
 // moreArgs), in order; an id may repeat.
 std::vector<int> operandIds(const Command &command, const CommandNode &node);
 
-// "int" or "char(n)".
-std::string typeText(std::int32_t width);
-
 // name(column type, ...), as the output file writes a header.
 std::string headerText(const TraceRelation &relation);
-
-// The length of the well-formed UTF-8 sequence at text[at], or 0 when the
-// byte there does not begin one (ASCII counts, length 1).
-std::size_t utf8Length(std::string_view text, std::size_t at);
 
 // "1 row", "3 rows".
 std::string rowsText(std::size_t n);

@@ -10,9 +10,7 @@
 #include "store/int_value.h"
 
 #include <algorithm>
-#include <array>
 #include <cassert>
-#include <cstdio>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -56,19 +54,10 @@ std::string folded(std::string_view name) {
 // that are no UTF-8 shown as \xNN.
 std::string commentText(std::string_view text) {
   std::string out;
-  for (std::size_t i = 0; i < text.size();) {
-    std::size_t n = utf8Length(text, i);
-    auto byte = static_cast<unsigned char>(text[i]);
-    if (n > 1 || (n == 1 && byte >= 0x20 && byte != 0x7F)) {
-      out.append(text.substr(i, n));
-      i += n;
-    } else {
-      std::array<char, 8> hex{};
-      std::snprintf(hex.data(), hex.size(), "\\x%02X", static_cast<unsigned>(byte));
-      out += hex.data();
-      ++i;
-    }
-  }
+  forEachCharacter(text, [&](std::string_view c, bool printable) {
+    out += printable ? std::string(c) : hexEscape("\\x", c[0]);
+    return true;
+  });
   return out;
 }
 

@@ -5,8 +5,6 @@
 #include "output/explain_nodes.h"
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
 #include <ostream>
 #include <string>
 #include <unordered_map>
@@ -29,31 +27,23 @@ struct Shown {
 // are no UTF-8 written as escapes, long texts cut short.
 Shown shown(std::string_view value, std::size_t limit = valueLimit) {
   Shown s;
-  for (std::size_t i = 0; i < value.size();) {
+  forEachCharacter(value, [&](std::string_view c, bool printable) {
     if (s.width >= limit) {
       s.text += "...";
       s.width += 3;
-      break;
+      return false;
     }
-    std::size_t n = utf8Length(value, i);
-    auto byte = static_cast<unsigned char>(value[i]);
-    if (n == 1 && byte >= 0x20 && byte != 0x7F) {
-      s.text += value[i];
+    if (printable) {
+      s.text += c;
       s.width += 1;
-    } else if (n > 1) {
-      s.text.append(value.substr(i, n));
-      s.width += 1;
-    } else if (byte == '\n' || byte == '\t' || byte == '\r') {
-      s.text += byte == '\n' ? "\\n" : (byte == '\t' ? "\\t" : "\\r");
-      s.width += 2;
-    } else {
-      std::array<char, 8> hex{};
-      std::snprintf(hex.data(), hex.size(), "\\x%02X", byte);
-      s.text += hex.data();
-      s.width += 4;
+      return true;
     }
-    i += std::max<std::size_t>(n, 1);
-  }
+    std::string_view named = namedEscape(c[0]);
+    std::string escape = named.empty() ? hexEscape("\\x", c[0]) : std::string(named);
+    s.text += escape;
+    s.width += escape.size();
+    return true;
+  });
   return s;
 }
 

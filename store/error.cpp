@@ -1,6 +1,8 @@
 // How names and control bytes appear in error lines.
 #include "store/error.h"
 
+#include "store/escape.h"
+
 namespace {
 
 constexpr std::size_t shownBytes = 80;
@@ -21,18 +23,13 @@ std::string shownName(std::string_view name) {
 }
 
 std::string printable(std::string_view text) {
-  static constexpr char hex[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(text.size());
-  for (char c : text) {
-    auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20U || byte == 0x7FU) {
-      out += "\\x";
-      out += hex[byte >> 4U];
-      out += hex[byte & 0x0FU];
-    } else {
-      out += c;
-    }
-  }
+  forEachCharacter(text, [&](std::string_view c, bool isPrintable) {
+    auto byte = static_cast<unsigned char>(c[0]);
+    // Bytes of no UTF-8 sequence stay: they send the terminal no control.
+    out += isPrintable || (byte >= 0x20U && byte != 0x7FU) ? std::string(c) : hexEscape("\\x", c[0]);
+    return true;
+  });
   return out;
 }

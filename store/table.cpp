@@ -20,8 +20,6 @@ Column *linkColumn(Column *last, Column *column) {
   return column;
 }
 
-void appendValue(Table &table, Column &column, std::string_view text) { appendStored(column, table.arena.copy(text)); }
-
 void appendStoredAside(Column &column, std::string_view stored) {
   if (stored.empty()) {
     column.push({});
@@ -39,6 +37,8 @@ void appendStoredAside(Column &column, std::string_view stored) {
   column.push({static_cast<std::uint32_t>(column.outliers.size()), Column::outlier});
   column.outliers.push_back(stored);
 }
+
+std::string typeText(std::int32_t width) { return width == 0 ? "int" : "char(" + std::to_string(width) + ")"; }
 
 Column *firstColumn(const Table &table) { return table.schema->next; }
 

@@ -3,8 +3,6 @@
 // value of every column. All values are text; the store only says where.
 #pragma once
 
-#include "store/arena.h"
-
 #include <cstdint>
 #include <deque>
 #include <limits>
@@ -14,7 +12,7 @@
 
 // Where one value lies: its text is length bytes at offset from its column's
 // base. Texts of 255 bytes or more, and texts out of the base's 32-bit reach
-// (inputs over 4 GiB, texts copied elsewhere), are kept aside: then length is
+// (before it, or in an input over 4 GiB), are kept aside: then length is
 // outlier and offset indexes the column's outliers. Five bytes a value, where
 // an input row of a few short values takes hardly more.
 struct Cell {
@@ -58,11 +56,10 @@ struct Column {
 };
 
 // A relation. Its columns live in columnStore (the chain links them in schema
-// order); texts copied into it live in the arena.
+// order); its values are views of texts it does not own (see appendStored).
 struct Table {
   std::string name;
   Column *schema = nullptr;
-  Arena arena;
   std::deque<Column> columnStore;
 
   explicit Table(std::string tableName);
@@ -75,10 +72,8 @@ Column *createColumn(Table &table, std::string name, std::int32_t width);
 // Links column after last and returns it, the new last column.
 Column *linkColumn(Column *last, Column *column);
 
-// Appends a copy of text to the column.
-void appendValue(Table &table, Column &column, std::string_view text);
-// Appends a text that outlives the table (the input, or a source's arena
-// that lives as long) without copying it.
+// Appends a text that outlives the table (the input's bytes, which every
+// relation views) without copying it.
 void appendStoredAside(Column &column, std::string_view stored);
 [[gnu::always_inline]] inline void appendStored(Column &column, std::string_view stored) {
   // Unsigned distance: a text before the base wraps to a huge one.
@@ -103,6 +98,9 @@ void appendStoredAside(Column &column, std::string_view stored);
     appendStored(column, source.value(row));
   }
 }
+
+// "int" or "char(n)", as a header names a column's type.
+std::string typeText(std::int32_t width);
 
 Column *firstColumn(const Table &table);
 std::size_t columnCount(const Table &table);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <deque>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -25,6 +26,12 @@ struct Conversion {
   std::int32_t value;
 };
 
+// A copy of text that lives as long as the test program, for a table to view.
+std::string_view kept(const std::string &text) {
+  static std::deque<std::string> texts;
+  return texts.emplace_back(text);
+}
+
 // Fills t with columns (name, width) and rows of values in schema order.
 void fill(Table &t, const std::vector<std::pair<std::string, std::int32_t>> &columns,
           const std::vector<std::vector<std::string>> &rows) {
@@ -36,7 +43,7 @@ void fill(Table &t, const std::vector<std::pair<std::string, std::int32_t>> &col
   }
   for (const auto &row : rows) {
     for (std::size_t i = 0; i < row.size(); ++i) {
-      appendValue(t, *cols[i], row[i]);
+      appendStored(*cols[i], kept(row[i]));
     }
   }
 }

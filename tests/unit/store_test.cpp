@@ -11,9 +11,9 @@ TEST(Store, RaggedAndEmptyRelations) {
   Table &ragged = *db.tables.emplace_back(std::make_unique<Table>("R"));
   Column *a = linkColumn(ragged.schema, createColumn(ragged, "a", 0));
   Column *b = linkColumn(a, createColumn(ragged, "b", 5));
-  appendValue(ragged, *a, "1");
-  appendValue(ragged, *a, "a value long enough to leave any small-string buffer");
-  appendValue(ragged, *b, "x");
+  appendStored(*a, "1");
+  appendStored(*a, "a value long enough to leave any small-string buffer");
+  appendStored(*b, "x");
   EXPECT_EQ(rowCount(ragged), 2U);
   db.tables.push_back(std::make_unique<Table>("Empty"));
   EXPECT_EQ(rowCount(*db.tables.back()), 0U);
@@ -32,17 +32,22 @@ TEST(Store, ResultsAndRenamedInputsAreReleasedOnce) {
   EXPECT_EQ(run.db.findTable("R"), nullptr);
 }
 
-TEST(Store, ArenaKeepsLargeAndManyValues) {
+TEST(Store, ValuesOfScatteredTexts) {
+  // Texts in blocks of their own, before and after the column's base: a
+  // large one, then many small ones.
+  std::deque<std::string> texts;
+  texts.emplace_back(std::size_t{1} << 20, 'z');
+  for (int i = 0; i < 10000; ++i) {
+    texts.push_back(std::to_string(i));
+  }
   Table t("T");
   Column *c = linkColumn(t.schema, createColumn(t, "v", 1));
-  std::string big(1 << 20, 'z');
-  appendValue(t, *c, big);
-  for (int i = 0; i < 10000; ++i) {
-    appendValue(t, *c, std::to_string(i));
+  for (const std::string &text : texts) {
+    appendStored(*c, text);
   }
   std::vector<std::string> values = columnValues(*c);
   ASSERT_EQ(values.size(), 10001U);
-  EXPECT_EQ(values[0], big);
+  EXPECT_EQ(values[0], texts[0]);
   EXPECT_EQ(values[10000], "9999");
 }
 
