@@ -149,6 +149,13 @@ std::size_t rowsAhead(std::string_view rest) {
 // first value that looks like a header, no int value that is not a whole
 // number (those the loop notes). Finds a text's delimiter with memchr, and
 // an int value's end as its digits are checked, each byte looked at once.
+// A byte that may begin or end a quote character other than a plain
+// value's: ', ", or a UTF-8 sequence that may be a typographic quote.
+bool mayBeQuote(char byte) {
+  auto b = static_cast<unsigned char>(byte);
+  return byte == '\'' || byte == '"' || b == 0xE2 || (b >= 0x98 && b <= 0x9E);
+}
+
 bool plainRow(const char *row, const char *nl, const std::vector<Column *> &columns,
               std::vector<std::string_view> &values) {
   const char *p = row;
@@ -171,8 +178,7 @@ bool plainRow(const char *row, const char *nl, const std::vector<Column *> &colu
       }
       p = finish + 1;
       if (p != nl && *p != ',') {
-        const auto *comma = static_cast<const char *>(std::memchr(p, ',', static_cast<std::size_t>(nl - p)));
-        p = comma != nullptr ? comma : nl;
+        return false; // blanks, or a mistake, after the closing quote
       }
     } else if (isInt) {
       p = wholeNumberEnd(p, nl);
@@ -186,6 +192,9 @@ bool plainRow(const char *row, const char *nl, const std::vector<Column *> &colu
       finish = p;
       if (k == 0 && std::memchr(start, '(', static_cast<std::size_t>(finish - start)) != nullptr) {
         return false;
+      }
+      if (start != finish && (mayBeQuote(*start) || mayBeQuote(finish[-1]))) {
+        return false; // the character loop names a stray quote
       }
     }
     values[k++] = {start, static_cast<std::size_t>(finish - start)};
@@ -218,6 +227,9 @@ public:
     long long rowLine = in_.line();
     bool stop = false;
     while (ch != end && !stop) {
+      if (count == 0 && isBlank(ch) && takeBlankLine()) {
+        break;
+      }
       if (count == 0 && ch != '\n' && takePlainRow()) {
         ch = in_.get();
         stop = ch == '\n';
@@ -270,6 +282,24 @@ private:
     return true;
   }
 
+  // A line of blanks alone where a row would begin: an empty line to the eye,
+  // so it ends the relation, as an empty line does. The line and its line
+  // end are consumed, as the empty line's would be.
+  bool takeBlankLine() {
+    std::string_view rest = in_.rest();
+    std::size_t nl = rest.find('\n');
+    std::string_view line = rest.substr(0, nl);
+    if (!std::all_of(line.begin(), line.end(), isBlank)) {
+      return false;
+    }
+    command_.warnings.push_back({"ez a sor csak szokozt vagy tabulatort tartalmaz: ures sorkent lezarja a(z) " +
+                                     shownName(table_.name) + " relaciot.",
+                                 in_.line(), 1});
+    in_.advanceTo(line.data() + line.size());
+    in_.get(); // the line end, or the end of the file
+    return true;
+  }
+
   // Reads value number index of a row character by character, from ch on,
   // and stores it; returns the character after it: ',', a line end or end.
   int readValue(int ch, std::size_t index) {
@@ -317,10 +347,24 @@ private:
     if (spans) {
       overLineEnd_.note(value, line, column);
     }
-    while (ch != end && ch != ',' && ch != '\n') {
+    if (ch != end) {
       ch = in_.get();
     }
+    while (isBlank(ch)) {
+      ch = in_.get();
+    }
+    if (ch != end && ch != ',' && ch != '\n') {
+      rejectAfterQuote(ch, value);
+    }
     return ch;
+  }
+
+  // Text after a closing quote was once dropped without a word: 'O''Brien'
+  // was stored as O.
+  [[noreturn]] void rejectAfterQuote(int ch, std::string_view value) {
+    std::string message = "A(z) '" + shownName(value) + "' ertek zaro ' jele utan csak , vagy sorvege allhat.";
+    message += ch == '\'' ? " Idezett ertekben nem allhat '." : " Hianyzik elotte egy , ?";
+    throw InputError(message, in_.line(), in_.column());
   }
 
   // A row that begins like a header (S(...) is likely the next relation's,
@@ -427,6 +471,12 @@ void readTables(CharStream &in, Database &db, Command &command) {
     std::string whole(trimmed(name));
     if (whole.empty() && in.atEnd()) {
       break;
+    }
+    if (ch != '(' && textLine != 0) {
+      // Rows after a relation's empty line, with no header after them: to
+      // the eye they still belong to the relation above.
+      command.warnings.push_back(
+          {"ez a sor nem tartozik relaciohoz, mert nem fejlec koveti: kimarad.", textLine, textColumn});
     }
     std::unique_ptr<Table> table = readTable(whole, in, command, previousEmpty);
     if (!whole.empty()) {
