@@ -9,12 +9,16 @@
 #include "input/tokenizer.h"
 #include "store/error.h"
 #include "store/int_value.h"
+#include "store/lookalike.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
 #include <ostream>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -59,10 +63,70 @@ struct Doubtful {
   }
 };
 
+// Column names of one header that the reader takes as they stand but that
+// are likely not what was meant: one warning per kind and header, naming the
+// first, however many columns there are.
+class HeaderNames {
+public:
+  explicit HeaderNames(const Table &table) : table_(table) {}
+
+  void note(const std::string &name, long long line, long long column) {
+    if (std::string mark = firstLookalike(name); !mark.empty()) {
+      lookalike_.note(name, line, column, " oszlopnevben " + mark + " all, amely nem latszik vagy masnak latszik.");
+    } else if (name.find_first_of("('\"") != std::string::npos) {
+      bracket_.note(name, line, column, " oszlopnevben ( vagy idezojel all: egy ( vagy egy , elirasa?");
+    } else if (!seen_.insert(name).second) {
+      repeated_.note(name, line, column,
+                     " oszlopnev masodszor szerepel a(z) " + shownName(table_.name) +
+                         " fejleceben: a nevre hivatkozas nem lesz egyertelmu.");
+    }
+  }
+
+  void warn(std::vector<Warning> &warnings) const {
+    for (const Kind *kind : {&lookalike_, &bracket_, &repeated_}) {
+      if (kind->count > 0) {
+        std::string more = kind->count > 1 ? " (es meg " + std::to_string(kind->count - 1) + " ilyen oszlop)" : "";
+        // The count goes before the question that the bracket kind ends with.
+        std::size_t colon = kind->what.find(':');
+        std::string what = colon == std::string::npos ? kind->what.substr(0, kind->what.size() - 1) + more + "."
+                                                      : kind->what.substr(0, colon) + more + kind->what.substr(colon);
+        warnings.push_back({"a(z) " + shownName(kind->name) + what, kind->line, kind->column});
+      }
+    }
+  }
+
+private:
+  struct Kind {
+    std::size_t count = 0;
+    std::string name;
+    std::string what;
+    long long line = 0;
+    long long column = 0;
+
+    void note(const std::string &n, long long atLine, long long atColumn, std::string text) {
+      if (count++ == 0) {
+        name = n;
+        what = std::move(text);
+        line = atLine;
+        column = atColumn;
+      }
+    }
+  };
+
+  const Table &table_;
+  std::unordered_set<std::string> seen_; // a header may have a million columns
+  Kind lookalike_;
+  Kind bracket_;
+  Kind repeated_;
+};
+
 // Reads the column list; returns the character that follows it. Blanks
 // (spaces and tabs) separate a column's name from its type.
-int readHeader(Table &table, CharStream &in, int ch) {
+int readHeader(Table &table, CharStream &in, int ch, std::vector<Warning> &warnings) {
   std::string name;
+  long long nameLine = 0;
+  long long nameColumn = 0;
+  HeaderNames names(table);
   std::string type;
   Column *last = table.schema;
   bool done = false;
@@ -80,6 +144,8 @@ int readHeader(Table &table, CharStream &in, int ch) {
       }
       done = true;
     }
+    nameLine = in.line();
+    nameColumn = in.column();
     while (ch != end && !isBlank(ch) && ch != ',' && ch != '\n' && ch != ')') {
       name.push_back(static_cast<char>(ch));
       ch = in.get();
@@ -100,7 +166,9 @@ int readHeader(Table &table, CharStream &in, int ch) {
     // last line, with no newline after it.
     bool entryEnds = ch == ',' || ch == '\n' || (ch == end && !(name.empty() && type.empty()));
     if (entryEnds && !done) {
-      last = linkColumn(last, createColumn(table, name, columnWidth(type, name, typeLine, typeColumn)));
+      std::int32_t width = columnWidth(type, name, typeLine, typeColumn);
+      names.note(name, nameLine, nameColumn);
+      last = linkColumn(last, createColumn(table, name, width));
       name.clear();
       type.clear();
     }
@@ -111,6 +179,7 @@ int readHeader(Table &table, CharStream &in, int ch) {
       ch = in.get();
     }
   }
+  names.warn(warnings);
   return ch;
 }
 
@@ -154,6 +223,23 @@ std::size_t rowsAhead(std::string_view rest) {
 bool mayBeQuote(char byte) {
   auto b = static_cast<unsigned char>(byte);
   return byte == '\'' || byte == '"' || b == 0xE2 || (b >= 0x98 && b <= 0x9E);
+}
+
+// The quote-like character that text begins or ends with, as "U+201C",
+// or empty: a value pasted with typographic or double quotes, or with its
+// opening ' missing, would never equal the literal the user compares it to.
+std::string quoteLike(std::string_view text, bool quoted) {
+  constexpr std::array<std::string_view, 6> typographic{"\u2018", "\u2019", "\u201A", "\u201C", "\u201D", "\u201E"};
+  constexpr std::array<std::string_view, 6> names{"U+2018", "U+2019", "U+201A", "U+201C", "U+201D", "U+201E"};
+  for (std::size_t i = 0; i < typographic.size(); ++i) {
+    if (text.starts_with(typographic[i]) || text.ends_with(typographic[i])) {
+      return std::string(names[i]);
+    }
+  }
+  if (text.starts_with('"') || text.ends_with('"')) {
+    return "\"";
+  }
+  return !quoted && text.ends_with('\'') ? "'" : "";
 }
 
 bool plainRow(const char *row, const char *nl, const std::vector<Column *> &columns,
@@ -212,6 +298,8 @@ public:
       columns_.push_back(c);
     }
     notWhole_.resize(columns_.size());
+    quoteLike_.resize(columns_.size());
+    quoteMark_.resize(columns_.size());
     values_.resize(columns_.size());
   }
 
@@ -309,7 +397,8 @@ private:
     long long line = in_.line();
     long long column = in_.column();
     std::string_view value;
-    if (ch == '\'') {
+    bool quoted = ch == '\'';
+    if (quoted) {
       ch = readQuoted(value, line, column);
     } else {
       const char *start = in_.position() - (ch == end ? 0 : 1);
@@ -321,6 +410,14 @@ private:
       value = {start, static_cast<std::size_t>(finish - start)};
       if (index == 0) {
         noteHeaderLike(value, line, column);
+      }
+    }
+    if (index < columns_.size() && columns_[index]->width != 0) {
+      if (std::string mark = quoteLike(value, quoted); !mark.empty()) {
+        if (quoteLike_[index].count == 0) {
+          quoteMark_[index] = mark;
+        }
+        quoteLike_[index].note(value, line, column);
       }
     }
     if (index < columns_.size()) {
@@ -376,6 +473,16 @@ private:
     }
     std::string_view name = trimmed(value.substr(0, open));
     if (!name.empty() && std::none_of(name.begin(), name.end(), isBlank)) {
+      std::string_view list = value.substr(open);
+      bool typed = list.find(" int") != std::string_view::npos || list.find(" char(") != std::string_view::npos;
+      if (typed && !headerLikeWarned_) {
+        // Stored as a value, as ever; but a file whose command does not
+        // name that relation would give no word at all.
+        headerLikeWarned_ = true;
+        command_.warnings.push_back({"ez a sor fejlecnek latszik, de a(z) " + shownName(table_.name) +
+                                         " relacio sora lett: hianyzik elotte az ures sor?",
+                                     line, column});
+      }
       command_.lost.push_back({std::string(name),
                                "A(z) " + shownName(name) +
                                    " relacio nem letezik: a fejlece elott hianyzik az ures sor, igy a(z) " +
@@ -396,6 +503,16 @@ private:
                          d.line, d.column});
       }
     }
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+      const Doubtful &d = quoteLike_[i];
+      if (d.count > 0) {
+        const std::string &mark = quoteMark_[i];
+        std::string why = mark == "'" ? "hianyzik a nyito '?" : "csak a ' jel idez, ez az ertek resze.";
+        found.push_back({"a(z) " + shownName(columns_[i]->name) + " oszlop " + shown(d.value) + " erteke " + mark +
+                             " jellel kezdodik vagy vegzodik" + andMore(d.count) + ": " + why,
+                         d.line, d.column});
+      }
+    }
     if (overLineEnd_.count > 0) {
       found.push_back(
           {"az idezett ertek atnyulik a kovetkezo sorba; nem hianyzik a zaro '?" + andMore(overLineEnd_.count),
@@ -412,11 +529,30 @@ private:
   Command &command_;
   std::vector<Column *> columns_;
   std::vector<Doubtful> notWhole_;       // per int column
+  std::vector<Doubtful> quoteLike_;      // per char column
+  std::vector<std::string> quoteMark_;   // the character quoteLike_ names
   std::vector<std::string_view> values_; // of a plain row, per column
   Doubtful overLineEnd_;
+  bool headerLikeWarned_ = false;
 };
 
 } // namespace
+
+// A relation name that looks like another, or that an earlier relation has:
+// the command finds only the first of that name.
+void warnAboutRelationName(const std::string &name, long long line,
+                           std::unordered_map<std::string, long long> &firstLines, std::vector<Warning> &warnings) {
+  auto [first, added] = firstLines.try_emplace(name, line);
+  if (std::string mark = firstLookalike(name); !mark.empty()) {
+    warnings.push_back(
+        {"a(z) " + shownName(name) + " relacionevben " + mark + " all, amely nem latszik vagy masnak latszik.", line,
+         1});
+  } else if (!added) {
+    warnings.push_back({"a(z) " + shownName(name) + " relacio masodszor is szerepel: a parancs a(z) " +
+                            std::to_string(first->second) + ". sorban levot hasznalja.",
+                        line, 1});
+  }
+}
 
 std::unique_ptr<Table> readTable(const std::string &name, CharStream &in, Command &command, long long &emptyLine) {
   auto table = std::make_unique<Table>(name);
@@ -426,7 +562,7 @@ std::unique_ptr<Table> readTable(const std::string &name, CharStream &in, Comman
     return table;
   }
   long long headerLine = in.line();
-  ch = readHeader(*table, in, ch);
+  ch = readHeader(*table, in, ch, command.warnings);
   if (ch != '\n') {
     RowReader(*table, in, command).run(ch);
   } else if (in.line() > headerLine) {
@@ -437,8 +573,9 @@ std::unique_ptr<Table> readTable(const std::string &name, CharStream &in, Comman
 
 void readTables(CharStream &in, Database &db, Command &command) {
   int ch = in.get();
-  std::string previous;        // the name of the relation read last
-  long long previousEmpty = 0; // the empty line right after its header
+  std::unordered_map<std::string, long long> firstLines; // of each relation name
+  std::string previous;                                  // the name of the relation read last
+  long long previousEmpty = 0;                           // the empty line right after its header
   while (!in.atEnd()) {
     // The name is the text before '(', without line ends and the blanks
     // around it. Text on lines before the header's own is kept in the name,
@@ -477,6 +614,10 @@ void readTables(CharStream &in, Database &db, Command &command) {
       // the eye they still belong to the relation above.
       command.warnings.push_back(
           {"ez a sor nem tartozik relaciohoz, mert nem fejlec koveti: kimarad.", textLine, textColumn});
+    }
+    long long headerLine = in.line();
+    if (!whole.empty() && ch == '(') {
+      warnAboutRelationName(whole, headerLine, firstLines, command.warnings);
     }
     std::unique_ptr<Table> table = readTable(whole, in, command, previousEmpty);
     if (!whole.empty()) {

@@ -7,6 +7,7 @@
 
 #include "input/prefix_form.h"
 #include "store/error.h"
+#include "store/lookalike.h"
 
 #include <climits>
 #include <string>
@@ -48,6 +49,7 @@ public:
       case '(':
         open_.push_back(createNode(kindOfWord(word_), ch));
         complete_ = false;
+        operandStarted_ = false;
         break;
       case ')':
       case ',':
@@ -58,6 +60,9 @@ public:
           addOperand();
           complete_ = false;
         } else {
+          if (!operandStarted_ && !open_.back()->moreArgs.empty()) {
+            warnIfEmptyOperand(); // a ',' right before ')'
+          }
           close();
         }
         break;
@@ -101,6 +106,7 @@ private:
 
   void addOperand() {
     CommandNode *op = open_.back();
+    warnIfEmptyOperand();
     reportSurplus(); // an empty operand between two ','
     std::size_t limit = operandLimit(op->kind);
     op->moreArgs.push_back({nextId_});
@@ -109,6 +115,17 @@ private:
       surplusLine_ = in_.line();
       surplusColumn_ = in_.column();
     }
+  }
+
+  // An empty operand (two ',' in a row, a ',' right after '(' or before ')')
+  // stands for the operand that follows, as ever; the user most likely
+  // typed one ',' too many or lost a name.
+  void warnIfEmptyOperand() {
+    if (!operandStarted_ && open_.size() > 1 && !emptyWarned_) {
+      emptyWarned_ = true;
+      warn("ures operandus: egy , tul sok, vagy hianyzik egy nev?", in_.line(), in_.column());
+    }
+    operandStarted_ = false;
   }
 
   // An operand too many stops the run at its first token, or at its ',' when
@@ -126,6 +143,7 @@ private:
       open_.pop_back();
       ended_ = open_.size() == 1;
       complete_ = true;
+      operandStarted_ = true; // the operator just closed is its parent's operand
     } else if (!strayWarned_) {
       warn("ehhez a )-hez nem tartozik (.", in_.line(), in_.column());
       strayWarned_ = true;
@@ -227,6 +245,14 @@ private:
     while (!typed_.empty() && (typed_.back() == ' ' || typed_.back() == '\t')) {
       typed_.pop_back();
     }
+    if (kind != NodeKind::literal && !lookalikeWarned_) {
+      if (std::string mark = firstLookalike(node->text); !mark.empty()) {
+        lookalikeWarned_ = true;
+        warn("a(z) " + shownName(node->text) + " nevben " + mark + " all, amely nem latszik vagy masnak latszik.",
+             node->line, node->column);
+      }
+    }
+    operandStarted_ = true;
     if (typed_.size() != node->text.size() + (kind == NodeKind::literal ? 2 : 0)) {
       node->typed = std::move(typed_);
     }
@@ -250,8 +276,11 @@ private:
   bool started_ = false;
   bool ended_ = false; // the command's outermost ')' has been read
   bool strayWarned_ = false;
-  bool complete_ = false;          // the operand under way is whole: only ',' or ')' may follow
-  bool stray_ = false;             // a word began where only ',' or ')' may stand
+  bool complete_ = false;       // the operand under way is whole: only ',' or ')' may follow
+  bool stray_ = false;          // a word began where only ',' or ')' may stand
+  bool operandStarted_ = false; // a token since the last '(' or ','
+  bool emptyWarned_ = false;
+  bool lookalikeWarned_ = false;
   CommandNode *surplus_ = nullptr; // an operator given an operand too many
   long long surplusLine_ = 0;      // at the ',' before that operand
   long long surplusColumn_ = 0;

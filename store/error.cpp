@@ -2,6 +2,7 @@
 #include "store/error.h"
 
 #include "store/escape.h"
+#include "store/lookalike.h"
 
 namespace {
 
@@ -11,15 +12,30 @@ bool continuesSequence(char byte) { return (static_cast<unsigned char>(byte) & 0
 
 } // namespace
 
+// Invisible and look-alike characters as <U+00A0>, so that a name that
+// looks like another one shows why it is not.
+std::string withLookalikesNamed(std::string_view name) {
+  std::string out;
+  for (std::size_t at = 0; at < name.size();) {
+    if (std::size_t n = lookalikeLength(name, at); n != 0) {
+      out += "<" + codePointName(name, at) + ">";
+      at += n;
+    } else {
+      out.push_back(name[at++]);
+    }
+  }
+  return out;
+}
+
 std::string shownName(std::string_view name) {
   if (name.size() <= shownBytes) {
-    return std::string(name);
+    return withLookalikesNamed(name);
   }
   std::size_t cut = shownBytes;
   while (cut > 0 && continuesSequence(name[cut])) {
     --cut;
   }
-  return std::string(name.substr(0, cut)) + "...";
+  return withLookalikesNamed(name.substr(0, cut)) + "...";
 }
 
 std::string printable(std::string_view text) {

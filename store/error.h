@@ -30,7 +30,8 @@ public:
 };
 
 // A name or value as a message quotes it: cut to its first 80 bytes, with
-// "...", when longer (never inside a UTF-8 sequence).
+// "...", when longer (never inside a UTF-8 sequence), and with invisible and
+// look-alike characters shown as <U+00A0>.
 std::string shownName(std::string_view name);
 
 // text with every byte below 0x20 and 0x7F written as \xNN, so that a message
