@@ -51,9 +51,9 @@ void printWarnings(const Command &command, const std::string &input, std::size_t
 // The stages of one run; false when a stage failed with its own message.
 bool runStages(InputBytes &text, Database &db, Command &command, Trace *trace, const std::string &input,
                const std::string &output, std::ostream &out, std::ostream &err, std::size_t &warned) {
-  out << "File (" << input << ") olvasasa...";
+  out << "File (" << printable(input) << ") olvasasa...";
   if (!loadInput(db, command, input, text)) {
-    out << std::endl << "A(z) " << input << " file nem letezik." << std::endl << std::endl;
+    out << std::endl << "A(z) " << printable(input) << " file nem letezik." << std::endl << std::endl;
     err << printable("tabulon: " + input + ": a file nem nyithato meg olvasasra.") << std::endl;
     if (trace != nullptr) {
       trace->fail(0, 0, input + ": a file nem nyithato meg olvasasra.");
@@ -70,7 +70,7 @@ bool runStages(InputBytes &text, Database &db, Command &command, Trace *trace, c
   }
   executeCommands(ev);
   out << "\t\t\t kesz." << std::endl;
-  out << "File (" << output << ") irasa...";
+  out << "File (" << printable(output) << ") irasa...";
   const CommandNode *root = command.root();
   const Table *result = root != nullptr ? root->result : nullptr;
   if (!writeOutput(output, text.view(), result, out)) {
@@ -81,9 +81,7 @@ bool runStages(InputBytes &text, Database &db, Command &command, Trace *trace, c
   return true;
 }
 
-} // namespace
-
-int runTabulon(int argc, const char *const *argv, std::ostream &out, std::ostream &err) {
+int runGuarded(int argc, const char *const *argv, std::ostream &out, std::ostream &err, bool &failureShown) {
   Options options;
   OptionsOutcome parsed = parseOptions(argc, argv, options, out, err);
   if (parsed != OptionsOutcome::run) {
@@ -130,9 +128,31 @@ int runTabulon(int argc, const char *const *argv, std::ostream &out, std::ostrea
     trace->fail(0, 0, why.substr(why.find(' ') + 1));
   }
   out << std::endl << std::endl << "Hib\xE1s input file!" << std::endl;
+  failureShown = true;
   printWarnings(command, input, warned, err);
   err << why << std::endl;
   int status = explain(1);
   pauseConsole();
   return status;
+}
+
+} // namespace
+
+// Memory may run out anywhere, from the options to the failure report itself:
+// it ends every run the same way, with texts that need no memory.
+int runTabulon(int argc, const char *const *argv, std::ostream &out, std::ostream &err) {
+  bool failureShown = false;
+  const char *why = "tabulon: elfogyott a memoria.";
+  try {
+    return runGuarded(argc, argv, out, err, failureShown);
+  } catch (const std::bad_alloc &) {
+  } catch (...) {
+    why = "tabulon: ismeretlen hiba.";
+  }
+  if (!failureShown) {
+    out << std::endl << std::endl << "Hib\xE1s input file!" << std::endl;
+  }
+  err << why << std::endl;
+  pauseConsole();
+  return 1;
 }

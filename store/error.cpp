@@ -24,14 +24,22 @@ std::string printable(std::string_view text) {
   static constexpr char hex[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(text.size());
-  for (char c : text) {
-    auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20U || byte == 0x7FU) {
-      out += "\\x";
-      out += hex[byte >> 4U];
-      out += hex[byte & 0x0FU];
+  auto escape = [&out](unsigned char byte) {
+    out += "\\x";
+    out += hex[byte >> 4U];
+    out += hex[byte & 0x0FU];
+  };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    auto byte = static_cast<unsigned char>(text[i]);
+    auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : static_cast<unsigned char>(0);
+    if ((byte < 0x20U && byte != '\t') || byte == 0x7FU) {
+      escape(byte);
+    } else if (byte == 0xC2U && next >= 0x80U && next <= 0x9FU) { // a C1 control as UTF-8
+      escape(byte);
+      escape(next);
+      ++i;
     } else {
-      out += c;
+      out += text[i];
     }
   }
   return out;

@@ -1,0 +1,88 @@
+// The signal handler only unlinks and re-raises: both are async-signal-safe,
+// and the name it unlinks is copied into static storage before it is armed.
+#include "platform/signal_cleanup.h"
+
+#ifndef _WIN32
+#include <array>
+#include <csignal>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::array<int, 5> endingSignals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
+
+volatile std::sig_atomic_t armed = 0;
+int armedDir = -1;
+std::array<char, 256> armedName{};
+bool installed = false;
+sigset_t heldBefore;
+
+extern "C" void removeAndEnd(int signal) {
+  if (armed != 0) {
+    unlinkat(armedDir, armedName.data(), 0);
+  }
+  // SA_RESETHAND has restored the default action; the raised signal waits
+  // until the handler returns, then ends the process with its usual status.
+  raise(signal);
+}
+
+void install() {
+  if (installed) {
+    return;
+  }
+  installed = true;
+  for (int signal : endingSignals) {
+    struct sigaction old {};
+    if (sigaction(signal, nullptr, &old) != 0 || old.sa_handler == SIG_IGN) { // nohup, a background job
+      continue;
+    }
+    struct sigaction action {};
+    action.sa_handler = removeAndEnd;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;
+    sigaction(signal, &action, nullptr);
+  }
+}
+
+sigset_t endingSet() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int signal : endingSignals) {
+    sigaddset(&set, signal);
+  }
+  return set;
+}
+
+} // namespace
+
+void removeOnSignal(int dirfd, const char *name) {
+  install();
+  armed = 0;
+  if (std::strlen(name) >= armedName.size()) {
+    return;
+  }
+  std::strcpy(armedName.data(), name);
+  armedDir = dirfd;
+  armed = 1;
+}
+
+void forgetOnSignal() { armed = 0; }
+
+SignalsHeld::SignalsHeld() {
+  sigset_t set = endingSet();
+  sigprocmask(SIG_BLOCK, &set, &heldBefore);
+}
+
+// Back to the mask the process had: signals blocked by whoever started it stay blocked.
+SignalsHeld::~SignalsHeld() { sigprocmask(SIG_SETMASK, &heldBefore, nullptr); }
+#else
+// Windows ends a console program without running handlers for these; the
+// temporary file carries a name of its own and is removed on every other path.
+void removeOnSignal(int /*dirfd*/, const char * /*name*/) {}
+void forgetOnSignal() {}
+SignalsHeld::SignalsHeld() = default;
+SignalsHeld::~SignalsHeld() = default;
+#endif
