@@ -295,15 +295,17 @@ struct Temporary {
       return false;
     }
 #endif
+    // The name is held before the file exists: nothing that could throw may
+    // stand between creating the file and knowing what to remove.
     for (int tries = 0; tries < 100; ++tries) {
       SignalsHeld held;
-      std::string candidate = temporaryName();
-      fd.reset(openat(dir, candidate.c_str(), O_CREAT | O_EXCL | O_NOFOLLOW | O_WRONLY | O_CLOEXEC, 0600));
+      name = temporaryName();
+      fd.reset(openat(dir, name.c_str(), O_CREAT | O_EXCL | O_NOFOLLOW | O_WRONLY | O_CLOEXEC, 0600));
       if (fd.get() >= 0) {
-        name = candidate;
         removeOnSignal(dir, name.c_str());
         return true;
       }
+      name.clear();
       if (errno != EEXIST) {
         return false;
       }
@@ -317,31 +319,36 @@ struct Temporary {
       std::string self = "/proc/self/fd/" + std::to_string(fd.get());
       for (int tries = 0; tries < 100 && name.empty(); ++tries) {
         SignalsHeld held;
-        std::string candidate = temporaryName();
-        removeOnSignal(dir, candidate.c_str());
-        if (linkat(AT_FDCWD, self.c_str(), dir, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-          name = candidate;
+        name = temporaryName();
+        removeOnSignal(dir, name.c_str());
+        if (linkat(AT_FDCWD, self.c_str(), dir, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
           continue;
         }
         int error = errno;
         forgetOnSignal();
+        name.clear();
         if (error != EEXIST) {
           return false;
         }
       }
     }
+    // Another user who can write the folder may put something else at the
+    // temporary name: it is not renamed over the output when seen before the
+    // rename, and the run does not report success when it got there anyway.
     SignalsHeld held;
-    if (name.empty() || renameat(dir, name.c_str(), dir, base.c_str()) != 0) {
+    if (name.empty() || !holds(name) || renameat(dir, name.c_str(), dir, base.c_str()) != 0) {
       return false;
     }
     forgetOnSignal();
     name.clear();
-    // Another user who can write the folder may have put something else at
-    // the temporary name before the rename: then what now stands at base is
-    // not this file, and the run must not report success.
+    return holds(base);
+  }
+
+  // Whether the entry at entry in the folder is this file.
+  [[nodiscard]] bool holds(const std::string &entry) const {
     struct stat mine {};
     struct stat there {};
-    return fstat(fd.get(), &mine) == 0 && fstatat(dir, base.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0 &&
+    return fstat(fd.get(), &mine) == 0 && fstatat(dir, entry.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0 &&
            mine.st_dev == there.st_dev && mine.st_ino == there.st_ino;
   }
 
