@@ -93,6 +93,21 @@ for name in 'RS':
   cmp -s out.txt old.txt || bad "$case: the old output was changed"
   only_files input.txt big.txt out.txt old.txt stdout.txt stderr.txt
   [[ $fail -eq 0 ]] && ok "$case"
+
+  # A deep chain whose explanation runs out of memory as each step is recorded.
+  case="out of memory while explaining"
+  python3 -c "n = 100000; print('select(' * n + 'R' + ', EQ(a, a))' * n); print('R(a int)'); print(1)" >deep.txt
+  for limit in 65536 100000; do
+    status=0
+    (
+      ulimit -v $limit
+      exec "$bin" --explain deep.json deep.txt out.txt >/dev/null 2>stderr.txt </dev/null
+    ) || status=$?
+    [[ $status -eq 1 ]] && grep -q -x "tabulon: elfogyott a memoria." stderr.txt ||
+      bad "$case: limit $limit: status $status: $(head -c 200 stderr.txt)"
+  done
+  rm -f deep.txt deep.json stdout.txt stderr.txt
+  [[ $fail -eq 0 ]] && ok "$case"
 fi
 
 # The program's own descriptors are written where they stand, never reopened.
@@ -169,8 +184,9 @@ for signal in INT TERM HUP QUIT PIPE KILL; do
     sleep "$(printf '0.%03d' $((RANDOM % 100)))" # the run takes about 0.1 s
     kill -s "$signal" "$pid" 2>/dev/null && sent=$((sent + 1))
     status=0
-    wait "$pid" || status=$?
+    wait "$pid" 2>/dev/null || status=$? # not the shell's job notices
     [[ $status -ne 0 ]] && ended=$((ended + 1))
+    [[ $status -eq 0 || $status -eq $((128 + $(kill -l "$signal"))) ]] || bad "$case: $signal: status $status"
     cmp -s out.txt old.txt || cmp -s out.txt new.txt || bad "$case: $signal: the output is neither old nor whole"
     left=$(ls -A | grep '^\.tabulon-' || true)
     [[ -z $left ]] || bad "$case: $signal left $left"
