@@ -23,8 +23,7 @@ bool writeExplanations(const std::vector<ExplainTarget> &targets, const Explaine
         out.flush();
         ok = !out.fail();
       } else {
-        ok = writeFileWhole(target.path,
-                            [&](std::ostream &file) { writeExplanation(target.format, explained, file); });
+        ok = writeFileWhole(target.path, [&](std::ostream &file) { writeExplanation(target.format, explained, file); });
       }
     } catch (const ExplainRefused &e) {
       why = std::string(": ") + e.what();

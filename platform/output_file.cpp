@@ -178,7 +178,8 @@ bool replaceFile(const std::filesystem::path &target, const std::function<void(s
     throw;
   }
   done = CloseHandle(file) != 0 && done;
-  done = done && MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  done =
+      done && MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
   if (!done) {
     DeleteFileW(temporary.c_str());
   }
@@ -213,7 +214,7 @@ Target follow(std::string path) {
     std::string next(text.data(), static_cast<std::size_t>(length));
     std::size_t slash = path.rfind('/');
     if (next.front() != '/' && slash != std::string::npos) {
-      next = path.substr(0, slash + 1) + next;
+      next.insert(0, path, 0, slash + 1);
     }
     path = next;
   }

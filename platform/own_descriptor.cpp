@@ -3,13 +3,14 @@
 // it, or fail for a pipe) instead of writing where the descriptor stands.
 #include "platform/own_descriptor.h"
 
+#ifdef _WIN32
+int ownDescriptor(std::string_view /*path*/) { return -1; }
+#else
 #include <charconv>
 #include <string>
 
-#ifndef _WIN32
 #include <fcntl.h>
 #include <unistd.h>
-#endif
 
 namespace {
 
@@ -27,10 +28,6 @@ int numberAfter(std::string_view path, std::string_view prefix) {
 } // namespace
 
 int ownDescriptor(std::string_view path) {
-#ifdef _WIN32
-  (void)path;
-  return -1;
-#else
   int fd = -1;
   if (path == "/dev/stdin") {
     fd = STDIN_FILENO;
@@ -44,5 +41,5 @@ int ownDescriptor(std::string_view path) {
     }
   }
   return fd >= 0 && fcntl(fd, F_GETFD) != -1 ? fd : -1;
-#endif
 }
+#endif

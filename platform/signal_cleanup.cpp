@@ -61,10 +61,11 @@ sigset_t endingSet() {
 void removeOnSignal(int dirfd, const char *name) {
   install();
   armed = 0;
-  if (std::strlen(name) >= armedName.size()) {
+  std::size_t length = std::strlen(name);
+  if (length >= armedName.size()) {
     return;
   }
-  std::strcpy(armedName.data(), name);
+  std::memcpy(armedName.data(), name, length + 1);
   armedDir = dirfd;
   armed = 1;
 }

@@ -8,7 +8,9 @@ TEST(Printable, ControlBytesEscapedOtherBytesKept) {
   EXPECT_EQ(printable("a\tb\x1B]0;x\x07\x7F"), "a\tb\\x1B]0;x\\x07\\x7F");
   // C1 controls as UTF-8 (CSI, the last one) go; a no-break space, an accented
   // letter and a byte that is no UTF-8 stay.
-  EXPECT_EQ(printable("\xC2\x9B\xC2\x80" "2J"), "\\xC2\\x9B\\xC2\\x802J");
+  EXPECT_EQ(printable("\xC2\x9B\xC2\x80"
+                      "2J"),
+            "\\xC2\\x9B\\xC2\\x802J");
   EXPECT_EQ(printable("\xC2\xA0\xC3\xA9\xE1\xC2"), "\xC2\xA0\xC3\xA9\xE1\xC2");
 }
 
