@@ -9,6 +9,7 @@ set -euo pipefail
 bin=$1
 shim=$2
 work=$3
+here=$(cd "$(dirname "$0")" && pwd)
 sanitized=${4:-}
 rm -rf "$work"
 mkdir -p "$work"
@@ -29,14 +30,7 @@ only_files() { # only_files CASE FILE...
 }
 
 # An input of about 2 MB whose output is larger still.
-python3 -c "
-print('union(R, S)')
-print('R(id int, name char(20))')
-for i in range(0, 100000, 2): print(f\"{i},'name number {i}'\")
-print()
-print('S(id int, name char(20))')
-for i in range(1, 100000, 2): print(f\"{i},'name number {i}'\")
-" >input.txt
+"$here/union_input.py" 100000 >input.txt
 
 case="disk full"
 echo "old output" >out.txt
@@ -164,13 +158,7 @@ fi
 # Signals at random points of a large run: the old output stays, or the new
 # one is whole, and no temporary file is left, KILL included.
 case="signals"
-python3 -c "
-print('union(R, S)')
-for name, start in (('R', 0), ('S', 1)):
-    print(f'{name}(id int, name char(40))')
-    for i in range(start, 600000, 2): print(f\"{i},'a value of some length, number {i}'\")
-    print()
-" >big.txt
+"$here/union_input.py" 600000 "a value of some length, number" >big.txt
 "$bin" big.txt new.txt >/dev/null
 echo "old output" >old.txt
 sent=0

@@ -9,6 +9,7 @@
 set -euo pipefail
 bin=$1
 work=$2
+here=$(cd "$(dirname "$0")" && pwd)
 if [[ $(id -u) -ne 0 ]] || ! command -v setpriv >/dev/null; then
   echo "skipped: needs root and setpriv to run as an unprivileged user (running as uid $(id -u))"
   exit 0
@@ -77,13 +78,7 @@ run status as_user "$bin" input.txt closed/new.txt
 # Another user watches the folder and reads every temporary file it can open
 # while root writes a large 0600 output there.
 case="a 0600 output is not readable while written"
-python3 -c "
-print('union(R, S)')
-for name, start in (('R', 0), ('S', 1)):
-    print(f'{name}(id int, name char(20))')
-    for i in range(start, 400000, 2): print(f\"{i},'private {i}'\")
-    print()
-" >private.txt
+"$here/union_input.py" 400000 private >private.txt
 chmod 600 private.txt
 echo old >secret.txt
 chmod 600 secret.txt

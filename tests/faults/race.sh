@@ -9,19 +9,14 @@
 set -euo pipefail
 bin=$1
 work=$2
+here=$(cd "$(dirname "$0")" && pwd)
 rm -rf "$work"
 mkdir -p "$work/shared" "$work/outside"
 cd "$work"
 chmod 755 . outside
 chmod 777 shared
 
-python3 -c "
-print('union(R, S)')
-for name, start in (('R', 0), ('S', 1)):
-    print(f'{name}(id int, name char(20))')
-    for i in range(start, 40000, 2): print(f\"{i},'name number {i}'\")
-    print()
-" >input.txt
+"$here/union_input.py" 40000 >input.txt
 "$bin" input.txt expected.txt >/dev/null
 echo "secret" >outside/secret.txt
 chmod 644 outside/secret.txt
