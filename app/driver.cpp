@@ -120,7 +120,7 @@ int runGuarded(int argc, const char *const *argv, std::ostream &out, std::ostrea
   } catch (const std::bad_alloc &) {
     why = "tabulon: elfogyott a memoria.";
   } catch (const std::exception &e) {
-    why = std::string("tabulon: belso hiba: ") + e.what();
+    why = printable(std::string("tabulon: belso hiba: ") + e.what());
   } catch (...) {
     why = "tabulon: ismeretlen hiba.";
   }

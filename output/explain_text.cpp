@@ -3,6 +3,7 @@
 // each condition the number of rows it held for.
 #include "output/explain.h"
 #include "output/explain_nodes.h"
+#include "store/error.h"
 
 #include <algorithm>
 #include <array>
@@ -37,7 +38,10 @@ Shown shown(std::string_view value, std::size_t limit = valueLimit) {
     }
     std::size_t n = utf8Length(value, i);
     auto byte = static_cast<unsigned char>(value[i]);
-    if (n == 1 && byte >= 0x20 && byte != 0x7F) {
+    if (n == 2 && byte == 0xC2 && static_cast<unsigned char>(value[i + 1]) <= 0x9F) {
+      n = 1; // a C1 control: its bytes escaped one by one
+    }
+    if (n == 1 && byte >= 0x20 && byte != 0x7F && byte < 0x80) {
       s.text += value[i];
       s.width += 1;
     } else if (n > 1) {
@@ -142,7 +146,7 @@ public:
       if (const CommandNode *node = e_.command.findNode(failure->nodeId); node != nullptr && node->id > 0) {
         out_ << " (" << label(*node) << " " << node->line << ":" << node->column << ")";
       }
-      out_ << ": " << failure->message << "\n";
+      out_ << ": " << printable(failure->message) << "\n";
     }
   }
 
