@@ -264,6 +264,18 @@ bool writeInPlace(const std::string &path, const struct stat &before,
   return ftruncate(fd.get(), 0) == 0 && writeTo(fd.get(), write) && fsync(fd.get()) == 0 && fd.close();
 }
 
+// A folder that the user may write but not list opens only as a path; that
+// serves every call made through it but the final fsync.
+int openFolder(const std::string &folder) {
+  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+#ifdef O_PATH
+  if (fd < 0 && errno == EACCES) {
+    fd = open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  }
+#endif
+  return fd;
+}
+
 mode_t newFileMode() {
   mode_t mask = umask(0);
   umask(mask);
@@ -383,7 +395,7 @@ bool replaceFile(const std::string &path, const std::function<void(std::ostream 
   if (base.empty()) {
     return false;
   }
-  Descriptor dir(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  Descriptor dir(openFolder(folder));
   if (dir.get() < 0) {
     return exists && writeInPlace(path, old, write);
   }
@@ -394,7 +406,9 @@ bool replaceFile(const std::string &path, const std::function<void(std::ostream 
   if (!temporary.create(dir.get())) {
     return exists && writeInPlace(path, old, write);
   }
-  bool foreign = exists && (old.st_uid != geteuid() || old.st_gid != getegid());
+  struct stat made {};
+  bool foreign =
+      exists && (fstat(temporary.fd.get(), &made) != 0 || made.st_uid != old.st_uid || made.st_gid != old.st_gid);
   if (foreign && fchown(temporary.fd.get(), old.st_uid, old.st_gid) != 0) {
     temporary.discard();
     return writeInPlace(path, old, write);
