@@ -161,7 +161,8 @@ bool replaceFile(const std::filesystem::path &target, const std::function<void(s
   for (int tries = 0; tries < 100 && file == INVALID_HANDLE_VALUE; ++tries) {
     temporary = target;
     temporary.replace_filename(temporaryName());
-    file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    file = CreateFileW(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
     if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) {
       return false;
     }
@@ -169,17 +170,20 @@ bool replaceFile(const std::filesystem::path &target, const std::function<void(s
   if (file == INVALID_HANDLE_VALUE) {
     return false;
   }
+  removeOnSignal(temporary.c_str());
   bool done = false;
   try {
     done = writeTo(file, write) && FlushFileBuffers(file) != 0;
   } catch (...) {
     CloseHandle(file);
     DeleteFileW(temporary.c_str());
+    forgetOnSignal();
     throw;
   }
   done = CloseHandle(file) != 0 && done;
   done =
       done && MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  forgetOnSignal();
   if (!done) {
     DeleteFileW(temporary.c_str());
   }

@@ -80,10 +80,43 @@ SignalsHeld::SignalsHeld() {
 // Back to the mask the process had: signals blocked by whoever started it stay blocked.
 SignalsHeld::~SignalsHeld() { sigprocmask(SIG_SETMASK, &heldBefore, nullptr); }
 #else
-// Windows ends a console program without running handlers for these; the
-// temporary file carries a name of its own and is removed on every other path.
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <array>
+#include <cwchar>
+
+namespace {
+
+volatile LONG armed = 0;
+std::array<wchar_t, 32768> armedPath{};
+
+// Runs on a thread of its own; the file is deleted once the process, which
+// the default handler then ends, has closed it.
+BOOL WINAPI removeAndEnd(DWORD /*event*/) {
+  if (armed != 0) {
+    DeleteFileW(armedPath.data());
+  }
+  return FALSE;
+}
+
+} // namespace
+
 void removeOnSignal(int /*dirfd*/, const char * /*name*/) {}
-void forgetOnSignal() {}
+
+void removeOnSignal(const wchar_t *path) {
+  static bool installed = SetConsoleCtrlHandler(removeAndEnd, TRUE) != 0;
+  armed = 0;
+  std::size_t length = std::wcslen(path);
+  if (!installed || length >= armedPath.size()) {
+    return;
+  }
+  std::wmemcpy(armedPath.data(), path, length + 1);
+  armed = 1;
+}
+
+void forgetOnSignal() { armed = 0; }
+
 SignalsHeld::SignalsHeld() = default;
 SignalsHeld::~SignalsHeld() = default;
 #endif
