@@ -8,6 +8,7 @@
 #include "platform/own_descriptor.h"
 #include "platform/signal_cleanup.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -210,7 +211,8 @@ Target follow(std::string path) {
     if (lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) {
       return {true, -1, path};
     }
-    std::vector<char> text(static_cast<std::size_t>(link.st_size) + 2);
+    // Some links (those of /proc) report no size.
+    std::vector<char> text(std::max<std::size_t>(static_cast<std::size_t>(link.st_size) + 2, 4096));
     ssize_t length = readlink(path.c_str(), text.data(), text.size());
     if (length <= 0 || static_cast<std::size_t>(length) >= text.size()) {
       return {};
@@ -303,13 +305,16 @@ struct Temporary {
   bool create(int folder) {
     dir = folder;
 #ifdef O_TMPFILE
-    fd.reset(openat(dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
-    if (fd.get() >= 0) {
-      unnamed = true;
-      return true;
-    }
-    if (errno == EACCES || errno == EPERM || errno == EROFS) {
-      return false;
+    // It is linked in through /proc, which a chroot may lack.
+    if (access("/proc/self/fd", X_OK) == 0) {
+      fd.reset(openat(dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+      if (fd.get() >= 0) {
+        unnamed = true;
+        return true;
+      }
+      if (errno == EACCES || errno == EPERM || errno == EROFS) {
+        return false;
+      }
     }
 #endif
     // The name is held before the file exists: nothing that could throw may
