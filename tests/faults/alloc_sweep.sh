@@ -20,6 +20,7 @@ echo "old output" >old.txt
 # The explanation on standard output shows times, which differ between runs.
 untimed() { sed -E 's/[0-9.]+ ms/_ ms/g' "$1"; }
 
+shopt -s nullglob
 fail=0
 swept=0
 absorbed=0
@@ -51,9 +52,9 @@ for args in "" "--explain e.txt --explain e.json --explain e.dot --explain e.sql
       echo "FAIL: $where: the output is neither the old nor the whole new one" >&2
       fail=1
     fi
-    leftover=$(ls -A | grep -c '^\.tabulon-' || true)
-    if [[ $leftover -ne 0 ]]; then
-      echo "FAIL: $where: $leftover temporary files left" >&2
+    leftover=(.tabulon-*)
+    if [[ ${#leftover[@]} -ne 0 ]]; then
+      echo "FAIL: $where: temporary files left: ${leftover[*]}" >&2
       fail=1
     fi
     rm -f e.*

@@ -163,6 +163,7 @@ case="signals"
 echo "old output" >old.txt
 sent=0
 ended=0
+shopt -s nullglob
 set -m # background runs keep INT and QUIT
 for signal in INT TERM HUP QUIT PIPE KILL; do
   for _ in 1 2 3 4 5 6; do
@@ -176,9 +177,9 @@ for signal in INT TERM HUP QUIT PIPE KILL; do
     [[ $status -ne 0 ]] && ended=$((ended + 1))
     [[ $status -eq 0 || $status -eq $((128 + $(kill -l "$signal"))) ]] || bad "$case: $signal: status $status"
     cmp -s out.txt old.txt || cmp -s out.txt new.txt || bad "$case: $signal: the output is neither old nor whole"
-    left=$(ls -A | grep '^\.tabulon-' || true)
-    [[ -z $left ]] || bad "$case: $signal left $left"
-    rm -f $left
+    left=(.tabulon-*)
+    [[ ${#left[@]} -eq 0 ]] || bad "$case: $signal left ${left[*]}"
+    rm -f "${left[@]}"
   done
 done
 set +m
