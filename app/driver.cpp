@@ -62,9 +62,9 @@ void printWarnings(const Run &run, Console &console) {
 bool runStages(Run &run, Console &console) {
   std::ostream &out = console.out;
   const std::string &input = run.inputPath;
-  out << "File (" << input << ") olvasasa...";
+  out << "File (" << printable(input) << ") olvasasa...";
   if (!loadInput(run.db, run.command, input, run.text)) {
-    out << std::endl << "A(z) " << input << " file nem letezik." << std::endl << std::endl;
+    out << std::endl << "A(z) " << printable(input) << " file nem letezik." << std::endl << std::endl;
     console.err << printable("tabulon: " + input + ": a file nem nyithato meg olvasasra.") << std::endl;
     if (run.trace) {
       run.trace->fail(0, 0, input + ": a file nem nyithato meg olvasasra.");
@@ -82,7 +82,7 @@ bool runStages(Run &run, Console &console) {
   executeCommands(ev);
   out << "\t\t\t kesz." << std::endl;
   printWarnings(run, console);
-  out << "File (" << run.outputPath << ") irasa...";
+  out << "File (" << printable(run.outputPath) << ") irasa...";
   const CommandNode *root = run.command.root();
   const Table *result = root != nullptr ? root->result : nullptr;
   if (!writeOutput(run.outputPath, run.text.view(), result, out)) {
@@ -93,9 +93,7 @@ bool runStages(Run &run, Console &console) {
   return true;
 }
 
-} // namespace
-
-int runTabulon(int argc, const char *const *argv, std::ostream &out, std::ostream &err) {
+int runGuarded(int argc, const char *const *argv, std::ostream &out, std::ostream &err, bool &failureShown) {
   Options options;
   OptionsOutcome parsed = parseOptions(argc, argv, options, out, err);
   if (parsed != OptionsOutcome::run) {
@@ -131,7 +129,7 @@ int runTabulon(int argc, const char *const *argv, std::ostream &out, std::ostrea
     // wrong for being large, so it is worded as memory running out.
     why = "tabulon: elfogyott a memoria.";
   } catch (const std::exception &e) {
-    why = std::string("tabulon: belso hiba, nem az input file hibaja: ") + e.what();
+    why = printable(std::string("tabulon: belso hiba, nem az input file hibaja: ") + e.what());
   } catch (...) {
     why = "tabulon: ismeretlen hiba.";
   }
@@ -139,9 +137,32 @@ int runTabulon(int argc, const char *const *argv, std::ostream &out, std::ostrea
     run.trace->fail(0, 0, why.substr(why.find(' ') + 1));
   }
   out << std::endl << std::endl << "Hib\xE1s input file!" << std::endl;
+  failureShown = true;
   printWarnings(run, console);
   err << why << std::endl;
   int status = explain(1);
   pauseConsole();
   return status;
+}
+
+} // namespace
+
+// Memory may run out anywhere, from the options to the failure report itself:
+// it ends every run the same way, with texts that need no memory.
+int runTabulon(int argc, const char *const *argv, std::ostream &out, std::ostream &err) {
+  bool failureShown = false;
+  const char *why = "tabulon: elfogyott a memoria.";
+  try {
+    return runGuarded(argc, argv, out, err, failureShown);
+  } catch (const std::bad_alloc &) {
+  } catch (const std::length_error &) {
+  } catch (...) {
+    why = "tabulon: ismeretlen hiba.";
+  }
+  if (!failureShown) {
+    out << std::endl << std::endl << "Hib\xE1s input file!" << std::endl;
+  }
+  err << why << std::endl;
+  pauseConsole();
+  return 1;
 }

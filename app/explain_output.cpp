@@ -1,36 +1,41 @@
-// The explanation files. A failure to write one is reported but leaves the
-// others and the output file as they are.
+// The explanation files, each replaced whole or not at all, as the output
+// file is. A failure to write one is reported but leaves the others and the
+// output file as they are.
 #include "app/explain_output.h"
 
-#include "platform/native_path.h"
+#include "platform/output_file.h"
+#include "store/error.h"
 
 #include <exception>
-#include <fstream>
+#include <new>
 #include <ostream>
+#include <string>
 
 bool writeExplanations(const std::vector<ExplainTarget> &targets, const Explained &explained, std::ostream &out,
                        std::ostream &err) {
   bool written = true;
   for (const ExplainTarget &target : targets) {
     bool ok = false;
+    std::string why;
     try {
       if (target.path == "-") {
         writeExplanation(target.format, explained, out);
         out.flush();
         ok = !out.fail();
       } else {
-        std::ofstream file(nativePath(target.path), std::ios::binary | std::ios::trunc);
-        if (file.is_open()) {
-          writeExplanation(target.format, explained, file);
-          file.close();
-          ok = !file.fail();
-        }
+        ok = writeFileWhole(target.path, [&](std::ostream &file) { writeExplanation(target.format, explained, file); });
       }
+    } catch (const ExplainRefused &e) {
+      why = std::string(": ") + e.what();
+    } catch (const std::bad_alloc &) {
+      err << "tabulon: elfogyott a memoria." << std::endl;
+      written = false;
+      continue;
     } catch (const std::exception &) {
-      ok = false; // memory ran out: the explanation is incomplete
+      ok = false;
     }
     if (!ok) {
-      err << "tabulon: " << target.path << ": a magyarazat nem irhato ki." << std::endl;
+      err << printable("tabulon: " + target.path + ": a magyarazat nem irhato ki" + why + ".") << std::endl;
       written = false;
     }
   }

@@ -7,6 +7,7 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -29,13 +30,18 @@ std::string utf8FromWide(const wchar_t *wide) {
 // file name; the wide one can, and the program holds its paths as UTF-8.
 int wmain(int argc, wchar_t **argv) {
   std::vector<std::string> args;
-  args.reserve(static_cast<std::size_t>(argc));
-  for (int i = 0; i < argc; ++i) {
-    args.push_back(utf8FromWide(argv[i]));
-  }
   std::vector<const char *> pointers;
-  for (const std::string &a : args) {
-    pointers.push_back(a.c_str());
+  try {
+    args.reserve(static_cast<std::size_t>(argc));
+    for (int i = 0; i < argc; ++i) {
+      args.push_back(utf8FromWide(argv[i]));
+    }
+    for (const std::string &a : args) {
+      pointers.push_back(a.c_str());
+    }
+  } catch (const std::bad_alloc &) { // before the driver's guard
+    std::cerr << "tabulon: elfogyott a memoria." << std::endl;
+    return 1;
   }
   return runTabulon(argc, pointers.data(), std::cout, std::cerr);
 }

@@ -1,6 +1,8 @@
 // Parsing of the options that stand before the file arguments.
 #include "app/options.h"
 
+#include "store/error.h"
+
 #include <optional>
 #include <ostream>
 #include <string_view>
@@ -68,7 +70,7 @@ std::optional<std::size_t> countOf(std::string_view text) {
 
 OptionsOutcome refuse(std::ostream &out, std::ostream &err, const std::string &why) {
   printUsage(out);
-  err << "tabulon: " << why << std::endl;
+  err << printable("tabulon: " + why) << std::endl; // why may quote an argument
   return OptionsOutcome::exitFailure;
 }
 

@@ -85,8 +85,10 @@ void Trace::operatorEnds(const Command &command, const CommandNode &node) {
     }
     step.operands.push_back(std::move(seen));
   }
-  stepIndex_[node.id] = steps_.size();
+  // Indexed only once it is in place: a push that ran out of memory must not
+  // leave an index past the end.
   steps_.push_back(std::move(step));
+  stepIndex_[node.id] = steps_.size() - 1;
 }
 
 void Trace::conditionEvaluated(const CommandNode &node, const std::vector<bool> &mask) {

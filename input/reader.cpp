@@ -7,6 +7,7 @@
 #include "input/column_type.h"
 #include "input/line_ends.h"
 #include "input/tokenizer.h"
+#include "platform/files.h"
 #include "store/error.h"
 #include "store/int_value.h"
 #include "store/lookalike.h"
@@ -643,6 +644,9 @@ void loadFrom(Database &db, Command &command, std::string_view text) {
 
 bool loadInput(Database &db, Command &command, const std::string &path, InputBytes &text) {
   if (!text.load(path)) {
+    if (text.overLimit()) {
+      throw InputError("A bemenet tobb mint " + std::to_string(inputByteLimit()) + " byte, ennyi nem fer a memoriaba.");
+    }
     return false;
   }
   // Only a text with a CR is changed, in place: the relations view it after.

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <stdexcept>
+#include <string>
 
 enum class ExplainFormat : std::uint8_t { text, json, dot, sql };
 
@@ -18,6 +20,13 @@ struct Explained {
   const Command &command;
   const Trace &trace;
   const Database &db;
+};
+
+// A form that cannot say what the run holds (SQL and a NUL byte), thrown
+// before the form has written anything; what() says why, for an error line.
+class ExplainRefused : public std::runtime_error {
+public:
+  explicit ExplainRefused(const std::string &why) : std::runtime_error(why) {}
 };
 
 void writeExplainText(const Explained &explained, std::ostream &out);

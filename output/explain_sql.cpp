@@ -7,6 +7,7 @@
 #include "exec/rows.h"
 #include "output/explain.h"
 #include "output/explain_nodes.h"
+#include "store/error.h"
 #include "store/int_value.h"
 
 #include <algorithm>
@@ -61,6 +62,22 @@ std::string commentText(std::string_view text) {
   return out;
 }
 
+// A name or text that the script cannot carry as it is. A NUL: neither engine
+// can hold one, and SQLite's shell ends the line there, so that what follows
+// would run as SQL and as its dot-commands. A CR before an LF: that shell
+// drops it. Every other byte reads back unchanged in both (checked for each
+// control byte, inside literals and quoted names alike).
+// what names the text, within the relation named, if any.
+void refuseUnsayable(std::string_view text, const char *what, const std::string *relation = nullptr) {
+  bool nul = text.find('\0') != std::string_view::npos;
+  if (!nul && text.find("\r\n") == std::string_view::npos) {
+    return;
+  }
+  std::string whose = relation != nullptr ? "a(z) " + shownName(*relation) + " relacio " + what : what;
+  throw ExplainRefused(whose + (nul ? " NUL byte-ot tartalmaz, amit az SQL nem tud tarolni"
+                                    : " CR LF sorveget tartalmaz, amit az sqlite3 nem ad vissza valtozatlanul"));
+}
+
 std::string sqlType(std::int32_t width) { return width == 0 ? "INTEGER" : "TEXT"; }
 
 std::string intText(std::string_view value) { return std::to_string(toInt32(value)); }
@@ -79,9 +96,9 @@ public:
   SqlWriter(const Explained &explained, std::ostream &out) : e_(explained), out_(out) {}
 
   void run() {
+    collectInputs(); // first, as it may refuse the whole script
     out_ << "-- The command as SQL: the relations it reads, then one query that returns\n"
             "-- its result rows in tabulon's order.\n";
-    collectInputs();
     std::string query = buildQuery();
     for (const std::string &warning : warnings_) {
       out_ << "-- Warning: " << commentText(warning) << "\n";
@@ -96,7 +113,6 @@ private:
   void collectInputs() {
     std::set<std::size_t> used;
     std::set<std::string> names; // every column name, so that the order column meets none
-    bool nul = false;
     for (const TraceStep &step : e_.trace.steps()) {
       for (const TraceOperand &operand : step.operands) {
         if (operand.input && *operand.input < e_.db.tables.size() && *operand.input < e_.trace.inputs().size()) {
@@ -104,21 +120,17 @@ private:
         }
       }
       for (const TraceColumn &c : step.result.columns) {
+        refuseUnsayable(c.name, "egy eredmeny oszlopneve");
         names.insert(folded(c.name));
       }
-      nul = nul || step.result.name.find('\0') != std::string::npos;
     }
     for (std::size_t index : used) {
-      nul = nul || e_.trace.inputs()[index].name.find('\0') != std::string::npos;
-      for (const TraceColumn &c : e_.trace.inputs()[index].columns) {
+      const TraceRelation &input = e_.trace.inputs()[index];
+      refuseUnsayable(input.name, "egy relacio neve");
+      for (const TraceColumn &c : input.columns) {
+        refuseUnsayable(c.name, "egy oszlopneve", &input.name);
         names.insert(folded(c.name));
       }
-    }
-    for (const std::string &name : names) {
-      nul = nul || name.find('\0') != std::string::npos;
-    }
-    if (nul) {
-      warnings_.emplace_back("a name holds a NUL byte, which SQL cannot hold.");
     }
     while (names.contains(folded(pos_))) {
       pos_ += "_";
@@ -166,12 +178,13 @@ private:
     RowCursor row(table);
     bool ordered = true;
     bool plainInts = true;
-    bool nul = false;
     for (bool first = true; !row.exhausted(); row.advance()) {
       for (std::size_t c = 0; c < row.columns.size(); ++c) {
         std::string_view value = row.row < row.columns[c]->size() ? row.value(c) : std::string_view{};
         plainInts = plainInts && (row.widths[c] != 0 || intText(value) == value);
-        nul = nul || value.find('\0') != std::string_view::npos;
+        if (row.widths[c] != 0) {
+          refuseUnsayable(value, "egy erteke", &input.name);
+        }
       }
       if (!first) {
         ordered = ordered && compareRows(previous, row) < 0;
@@ -183,9 +196,6 @@ private:
       warnings_.push_back("relation " + input.name +
                           " holds int values that are not plain numbers; they are written as the numbers tabulon "
                           "compares them as, which its output does not show.");
-    }
-    if (nul) {
-      warnings_.push_back("relation " + input.name + " holds a NUL byte, which an SQL text cannot hold.");
     }
     return ordered;
   }

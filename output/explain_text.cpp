@@ -3,6 +3,7 @@
 // each condition the number of rows it held for.
 #include "output/explain.h"
 #include "output/explain_nodes.h"
+#include "store/error.h"
 
 #include <algorithm>
 #include <ostream>
@@ -33,7 +34,7 @@ Shown shown(std::string_view value, std::size_t limit = valueLimit) {
       s.width += 3;
       return false;
     }
-    if (printable) {
+    if (printable && !isC1Control(c)) {
       s.text += c;
       s.width += 1;
       return true;
@@ -132,7 +133,7 @@ public:
       if (const CommandNode *node = e_.command.findNode(failure->nodeId); node != nullptr && node->id > 0) {
         out_ << " (" << label(*node) << " " << node->line << ":" << node->column << ")";
       }
-      out_ << ": " << failure->message << "\n";
+      out_ << ": " << printable(failure->message) << "\n";
     }
   }
 

@@ -4,6 +4,7 @@
 #include "output/writer.h"
 
 #include "platform/output_file.h"
+#include "store/error.h"
 
 #include <cstring>
 #include <ostream>
@@ -133,7 +134,7 @@ void writeOutputTo(std::string_view copy, const Table *result, std::ostream &out
 bool writeOutput(const std::string &outputPath, std::string_view copy, const Table *result, std::ostream &console) {
   bool written = writeFileWhole(outputPath, [&](std::ostream &out) { writeOutputTo(copy, result, out); });
   if (!written) {
-    console << std::endl << "A(z) " << outputPath << " file nem irhato." << std::endl << std::endl;
+    console << std::endl << "A(z) " << printable(outputPath) << " file nem irhato." << std::endl << std::endl;
   }
   return written;
 }

@@ -5,7 +5,14 @@
 
 #include "platform/files.h"
 
-bool InputBytes::load(const std::string &path) { return readWholeFile(path, owned_); }
+bool InputBytes::load(const std::string &path) {
+  ReadOutcome outcome = readWholeFile(path, owned_, inputByteLimit());
+  overLimit_ = outcome == ReadOutcome::overLimit;
+  if (overLimit_) {
+    owned_ = std::string(); // its memory back at once
+  }
+  return outcome == ReadOutcome::read;
+}
 
 std::string_view InputBytes::view() const { return owned_; }
 

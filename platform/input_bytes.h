@@ -13,12 +13,15 @@ public:
   InputBytes &operator=(const InputBytes &) = delete;
 
   // Reads the file at path (a pipe or a device too) to its end. False when it
-  // cannot be opened or read.
+  // cannot be opened or read, or, with overLimit, when it is not a regular
+  // file and gives more than the machine's memory could hold.
   bool load(const std::string &path);
+  [[nodiscard]] bool overLimit() const { return overLimit_; }
   [[nodiscard]] std::string_view view() const;
   // The bytes, to be changed in place (line ends folded).
   std::string &owned();
 
 private:
   std::string owned_;
+  bool overLimit_ = false;
 };

@@ -43,8 +43,13 @@ std::string printable(std::string_view text) {
   out.reserve(text.size());
   forEachCharacter(text, [&](std::string_view c, bool isPrintable) {
     auto byte = static_cast<unsigned char>(c[0]);
-    // Bytes of no UTF-8 sequence stay: they send the terminal no control.
-    out += isPrintable || (byte >= 0x20U && byte != 0x7FU) ? std::string(c) : hexEscape("\\x", c[0]);
+    if (isC1Control(c)) {
+      out += hexEscape("\\x", c[0]) + hexEscape("\\x", c[1]);
+    } else if (isPrintable || byte == '\t' || (byte >= 0x20U && byte != 0x7FU)) {
+      out += c; // bytes of no UTF-8 sequence send the terminal no control
+    } else {
+      out += hexEscape("\\x", c[0]);
+    }
     return true;
   });
   return out;

@@ -34,6 +34,7 @@ public:
 // look-alike characters shown as <U+00A0>.
 std::string shownName(std::string_view name);
 
-// text with every byte below 0x20 and 0x7F written as \xNN, so that a message
-// stays one line and sends no control sequence to the terminal.
+// text with every control byte but the tab (below 0x20, 0x7F, and the C1
+// controls as UTF-8, C2 80 to C2 9F) written as \xNN, so that a message stays
+// one line and sends no control sequence to the terminal. Other bytes stay.
 std::string printable(std::string_view text);

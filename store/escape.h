@@ -31,6 +31,12 @@ template <class Each> void forEachCharacter(std::string_view text, Each each) {
   }
 }
 
+// A C1 control (U+0080 to U+009F) written as UTF-8: a well-formed sequence
+// that a terminal still takes for a control.
+inline bool isC1Control(std::string_view c) {
+  return c.size() == 2 && static_cast<unsigned char>(c[0]) == 0xC2 && static_cast<unsigned char>(c[1]) <= 0x9F;
+}
+
 // prefix, then byte as two upper-case hex digits: "\\x" gives \x1B.
 std::string hexEscape(std::string_view prefix, char byte);
 

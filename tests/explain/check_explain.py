@@ -42,6 +42,10 @@ def to_int32(raw):
     return max(-2**31, min(2**31 - 1, value))
 
 
+class Refused(Exception):
+    """The form refused the run's relations (SQL and a NUL byte), as it should."""
+
+
 def run_case(tabulon, case, work, form):
     """Runs the case's input with --explain; returns (status, explanation, result)
     where result is (header, rows text) of the output file, or None."""
@@ -52,9 +56,13 @@ def run_case(tabulon, case, work, form):
         if f.name != "cmd" and not f.name.startswith("expected."):
             (shutil.copytree if f.is_dir() else shutil.copy)(f, work / f.name)
     target = work / f"explain.{form}"
-    status = subprocess.run([tabulon, "--explain", target.name, "input.txt", "output.txt"], cwd=work,
-                            stdin=subprocess.DEVNULL, capture_output=True).returncode
+    run = subprocess.run([tabulon, "--explain", target.name, "input.txt", "output.txt"], cwd=work,
+                         stdin=subprocess.DEVNULL, capture_output=True)
+    status = run.returncode
     if not target.exists():
+        refused = re.search(rb"a magyarazat nem irhato ki: (.*)\.$", run.stderr, re.MULTILINE)
+        if form == "sql" and refused and status == 1:
+            raise Refused(as_text(refused.group(1)))
         raise AssertionError(f"no explanation written (status {status})")
     output = work / "output.txt"
     result = None
@@ -178,7 +186,10 @@ def sqlite_rows(text):
 
 
 def check_sql(tabulon, case, work, sqlite):
-    status, path, result = run_case(tabulon, case, work, "sql")
+    try:
+        status, path, result = run_case(tabulon, case, work, "sql")
+    except Refused as refused:
+        return f"refused: {refused}"
     script = path.read_bytes()
     if result is None:
         assert b"\nSELECT " not in script, "a query for a run without a result"
