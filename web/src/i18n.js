@@ -1,0 +1,151 @@
+// The page's texts in English and Hungarian. Elements name theirs with
+// data-t (content) and data-t-label (aria-label); scripts call t(key, ...).
+// The engine's own messages stay as the engine writes them.
+
+const TEXTS = {
+  en: {
+    tagline: 'Relational algebra over a text file, run in your browser.',
+    dark: 'Dark',
+    toolbar: 'Input',
+    run: 'Run',
+    stop: 'Stop',
+    example: 'Example',
+    pickExample: 'Choose an example…',
+    open: 'Open file…',
+    save: 'Save input',
+    share: 'Copy link',
+    input: 'Input file',
+    inputHint: 'Line 1 is the command; the relations follow, each ended by an empty line. Drop a .txt file here to open it.',
+    problems: 'Problems',
+    result: 'Result',
+    resultTable: 'Result relation',
+    csv: 'Download CSV',
+    tree: 'Query tree',
+    svg: 'Download SVG',
+    output: 'Output file',
+    download: 'Download output.txt',
+    console: 'Console',
+    loading: 'Loading the engine…',
+    ready: 'Ready.',
+    running: 'Running…',
+    stopped: 'Stopped after {0} ms; the engine is ready again.',
+    done: 'Done in {0} ms.',
+    doneWarned: 'Done in {0} ms, with {1} warning(s).',
+    failed: 'Failed after {0} ms: the input file has an error.',
+    crashed: 'The engine stopped ({0}); it has been restarted.',
+    noEngine: 'The engine did not load: {0}',
+    error: 'Error',
+    warning: 'Warning',
+    at: 'line {0}, column {1}',
+    query: 'Query:',
+    rows: '{0} rows',
+    row: '1 row',
+    firstShown: ', the first {0} shown',
+    resultOf: 'Result {0}: {1}',
+    intermediate: 'Intermediate result of {0}: {1}',
+    inputRelation: 'Input relation {0}: {1}',
+    noResult: 'No result: the input file has an error.',
+    noRelation: 'The command gave no result relation.',
+    chooseNode: 'Choose a node to see its relation.',
+    showing: 'Showing the relation of {0}.',
+    notEvaluated: '{0} was not evaluated: the run stopped before it.',
+    failedHere: '{0} failed: {1}',
+    notInput: '{0} names no relation of the input file.',
+    notRelation: '{0} is not a relation.',
+    noTree: 'No tree: the command holds no token.',
+    noRows: 'no rows',
+    noOutput: '(no output file: the run failed)',
+    moreOutput: '… ({0} bytes in all: download the file to see the rest)',
+    replace: 'Replace your edited input? (Ctrl+Z brings it back.)',
+    replaceLink: 'Load the input of this link instead of your edited input?',
+    tooLarge: 'The input is too large to share by link ({0} KB compressed, at most 32 KB).',
+    linkCopied: 'Link copied.',
+    linkInAddress: 'The link is in the address bar.',
+    opened: 'Opened {0}.',
+    notText: '{0} is not a text file.',
+    stopHint: 'Stop ends the run and restarts the engine.',
+  },
+  hu: {
+    tagline: 'Relációalgebra egy szövegfájl fölött, a böngészőben.',
+    dark: 'Sötét',
+    toolbar: 'Bemenet',
+    run: 'Futtatás',
+    stop: 'Leállítás',
+    example: 'Példa',
+    pickExample: 'Válasszon példát…',
+    open: 'Fájl megnyitása…',
+    save: 'Bemenet mentése',
+    share: 'Link másolása',
+    input: 'Bemeneti fájl',
+    inputHint: 'Az 1. sor a parancs; utána a relációk, mindegyik után egy üres sor. Ide húzva egy .txt fájl megnyílik.',
+    problems: 'Problémák',
+    result: 'Eredmény',
+    resultTable: 'Eredményreláció',
+    csv: 'CSV letöltése',
+    tree: 'Lekérdezésfa',
+    svg: 'SVG letöltése',
+    output: 'Kimeneti fájl',
+    download: 'output.txt letöltése',
+    console: 'Konzol',
+    loading: 'A motor betöltése…',
+    ready: 'Kész a futtatásra.',
+    running: 'Fut…',
+    stopped: 'Leállítva {0} ms után; a motor újra kész.',
+    done: 'Kész, {0} ms.',
+    doneWarned: 'Kész, {0} ms; {1} figyelmeztetés.',
+    failed: 'Hiba {0} ms után: a bemeneti fájl hibás.',
+    crashed: 'A motor leállt ({0}); újraindult.',
+    noEngine: 'A motor nem töltődött be: {0}',
+    error: 'Hiba',
+    warning: 'Figyelmeztetés',
+    at: '{0}. sor, {1}. oszlop',
+    query: 'Lekérdezés:',
+    rows: '{0} sor',
+    row: '1 sor',
+    firstShown: ', az első {0} látható',
+    resultOf: 'Eredmény {0}: {1}',
+    intermediate: '{0} részeredménye: {1}',
+    inputRelation: '{0} bemeneti reláció: {1}',
+    noResult: 'Nincs eredmény: a bemeneti fájl hibás.',
+    noRelation: 'A parancsnak nincs eredményrelációja.',
+    chooseNode: 'Válasszon egy csomópontot a relációjához.',
+    showing: '{0} relációja látható.',
+    notEvaluated: '{0} nem értékelődött ki: a futás előtte megállt.',
+    failedHere: '{0} hibás: {1}',
+    notInput: '{0} nem a bemeneti fájl relációja.',
+    notRelation: '{0} nem reláció.',
+    noTree: 'Nincs fa: a parancs üres.',
+    noRows: 'nincs sor',
+    noOutput: '(nincs kimeneti fájl: a futás hibás)',
+    moreOutput: '… (összesen {0} bájt: a többi a letöltött fájlban)',
+    replace: 'Lecseréli a szerkesztett bemenetet? (Ctrl+Z visszahozza.)',
+    replaceLink: 'Betölti a link bemenetét a szerkesztett bemenet helyett?',
+    tooLarge: 'A bemenet túl nagy a linkhez ({0} KB tömörítve, legfeljebb 32 KB).',
+    linkCopied: 'A link a vágólapon.',
+    linkInAddress: 'A link a címsorban.',
+    opened: '{0} megnyitva.',
+    notText: '{0} nem szövegfájl.',
+    stopHint: 'A Leállítás befejezi a futást, és újraindítja a motort.',
+  },
+};
+
+export const LANGUAGES = Object.keys(TEXTS);
+let current = 'en';
+
+export function setLanguage(lang) {
+  current = TEXTS[lang] ? lang : 'en';
+  document.documentElement.lang = current;
+  for (const el of document.querySelectorAll('[data-t]')) el.textContent = TEXTS[current][el.dataset.t];
+  for (const el of document.querySelectorAll('[data-t-label]')) {
+    el.setAttribute('aria-label', TEXTS[current][el.dataset.tLabel]);
+  }
+}
+
+export const language = () => current;
+
+export function t(key, ...args) {
+  const text = TEXTS[current][key] ?? TEXTS.en[key] ?? key;
+  return text.replace(/\{(\d)\}/g, (_, i) => String(args[Number(i)]));
+}
+
+export const rowsText = (n) => (n === 1 ? t('row') : t('rows', n));
