@@ -12,17 +12,18 @@ import { autocompletion, completionKeymap, closeBrackets, closeBracketsKeymap } 
 import { lintGutter, setDiagnostics } from '@codemirror/lint';
 import { StreamLanguage, HighlightStyle, syntaxHighlighting, bracketMatching } from '@codemirror/language';
 import { tags } from '@lezer/highlight';
+import { t } from './i18n.js';
 
 export const OPERATORS = ['union', 'minus', 'product', 'project', 'rename', 'select'];
 export const CONDITIONS = ['EQ', 'NEQ', 'LT', 'LTE', 'GT', 'GTE', 'AND', 'OR', 'NOT'];
-const OPERATOR_INFO = {
-  union: 'union(R, S): rows of both',
-  minus: 'minus(R, S): rows of R not in S',
-  product: 'product(R, S): every pairing',
-  project: 'project(R, col, …): some columns',
-  rename: 'rename(R, New(col, …)): new names',
-  select: 'select(R, condition): rows that meet it',
+// How each is written, for the completion list and the palette.
+export const SIGNATURES = {
+  union: 'union(R, S)', minus: 'minus(R, S)', product: 'product(R, S)', project: 'project(R, col, …)',
+  rename: 'rename(R, New(col, …))', select: 'select(R, condition)',
+  EQ: 'EQ(a, b)', NEQ: 'NEQ(a, b)', LT: 'LT(a, b)', LTE: 'LTE(a, b)', GT: 'GT(a, b)', GTE: 'GTE(a, b)',
+  AND: 'AND(c, d)', OR: 'OR(c, d)', NOT: 'NOT(c)',
 };
+const describe = (word) => `${SIGNATURES[word]}: ${t(OPERATORS.includes(word) ? `op.${word}` : `cond.${word}`)}`;
 
 // --- engine places ----------------------------------------------------------
 
@@ -196,7 +197,7 @@ function relationsInScope(command, pos, relations) {
 
 // An operator or condition completes to its call, the cursor between the
 // parentheses.
-function call(view, completion, from, to) {
+export function call(view, completion, from, to) {
   const text = `${completion.label}()`;
   view.dispatch({ changes: { from, to, insert: text }, selection: { anchor: from + text.length - 1 } });
 }
@@ -209,8 +210,8 @@ function complete(context) {
   if (word.from === word.to && !context.explicit) return null;
   const relations = relationsOf(doc);
   const options = [
-    ...OPERATORS.map((op) => ({ label: op, type: 'keyword', detail: OPERATOR_INFO[op], apply: call, boost: 2 })),
-    ...CONDITIONS.map((c) => ({ label: c, type: 'function', apply: call })),
+    ...OPERATORS.map((op) => ({ label: op, type: 'keyword', detail: describe(op), apply: call, boost: 2 })),
+    ...CONDITIONS.map((c) => ({ label: c, type: 'function', detail: describe(c), apply: call })),
     ...[...relations.keys()].map((r) => ({ label: r, type: 'class', detail: `(${relations.get(r).join(', ')})` })),
   ];
   const scope = relationsInScope(doc.sliceString(0, end), context.pos, relations);
@@ -243,6 +244,9 @@ export function createEditor(parent, { text, onChange, onRun, label }) {
         closeBrackets(),
         highlightActiveLine(),
         highlightSelectionMatches(),
+        // On a phone the whole command stays in view; elsewhere long
+        // value lines stay one line each.
+        matchMedia('(max-width: 600px)').matches ? EditorView.lineWrapping : [],
         inputLanguage,
         syntaxHighlighting(highlight),
         autocompletion({ override: [complete] }),

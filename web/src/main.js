@@ -4,7 +4,7 @@
 // error and the warnings, which the editor marks in place.
 import { EXAMPLES } from './examples.js';
 import { t, setLanguage, language, rowsText } from './i18n.js';
-import { createEditor, showDiagnostics, offsetOfPlace } from './editor.js';
+import { createEditor, showDiagnostics, offsetOfPlace, call, OPERATORS, CONDITIONS, SIGNATURES } from './editor.js';
 import { Engine } from './engine.js';
 import { render } from './tree.js';
 import { treeModel, notation } from './model.js';
@@ -363,6 +363,25 @@ function applyTheme(theme) {
   $('theme').setAttribute('aria-pressed', String(theme === 'dark'));
 }
 
+// The palette: each operator and condition, written at the cursor.
+function fillPalette() {
+  const box = $('palette-buttons');
+  box.replaceChildren();
+  for (const word of [...OPERATORS, ...CONDITIONS]) {
+    const button = document.createElement('button');
+    button.type = 'button';
+    const code = document.createElement('code');
+    code.textContent = SIGNATURES[word];
+    button.append(code, ` ${t(OPERATORS.includes(word) ? `op.${word}` : `cond.${word}`)}`);
+    button.addEventListener('click', () => {
+      const { from, to } = view.state.selection.main;
+      call(view, { label: word }, from, to);
+      view.focus();
+    });
+    box.appendChild(button);
+  }
+}
+
 function applyLanguage(lang) {
   setLanguage(lang);
   const other = lang === 'hu' ? 'en' : 'hu';
@@ -370,6 +389,7 @@ function applyLanguage(lang) {
   $('lang').lang = other;
   view.contentDOM.setAttribute('aria-label', t('input'));
   fillPicker();
+  fillPalette();
   if (shown) {
     const selected = shown.selectedId;
     show(shown.input, shown.outcome);

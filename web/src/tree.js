@@ -103,7 +103,7 @@ export function render(svg, model, { selectedId = null, onSelect = () => {} } = 
       const to = pos(c);
       const y1 = from.y + boxes.get(id).h;
       el('path', { class: 'edge', d: `M${from.x},${y1} C${from.x},${(y1 + to.y) / 2} ${to.x},${(y1 + to.y) / 2} ${to.x},${to.y}` }, edges);
-      const result = byId.get(c).result;
+      const result = byId.get(c).result || byId.get(c).input;
       if (result && result.row_count !== undefined) edgeLabel(labels, (from.x + to.x) / 2, (y1 + to.y) / 2, rowsText(result.row_count));
     }
   }
