@@ -10,7 +10,15 @@ tabulonReady.then(
 );
 onmessage = async (event) => {
   const engine = await tabulonReady;
-  const outcome = engine.runInput(event.data.input);
+  let outcome;
+  try {
+    outcome = engine.runInput(event.data.input);
+  } catch (e) {
+    // An abort (say, out of memory) leaves the module unusable: the page
+    // starts another worker.
+    postMessage({ id: event.data.id, crash: String(e) });
+    return;
+  }
   const files = {};
   for (const name of Object.keys(outcome.files)) files[name] = outcome.files[name];
   const answer = { id: event.data.id, status: outcome.status, stdout: outcome.stdout, stderr: outcome.stderr, files };

@@ -39,6 +39,11 @@ export class Engine {
     const pending = this.pending;
     if (!pending || pending.id !== data.id) return;
     this.pending = null;
+    if (data.crash) {
+      this.restart();
+      pending.reject(new Error(data.crash));
+      return;
+    }
     pending.resolve({ ...data, ms: performance.now() - pending.started });
   }
 
