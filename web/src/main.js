@@ -427,7 +427,11 @@ async function start() {
 
   // A shared link wins over the saved text, but only when the user agrees.
   const linked = await decodeInput(location.hash);
-  if (linked !== null && loadText(linked, t('replaceLink'))) picker.value = '';
+  if (linked !== null) {
+    if (loadText(linked, t('replaceLink'))) picker.value = '';
+    // Taken in: a reload now shows the saved work, not the link again.
+    history.replaceState(null, '', location.pathname + location.search);
+  }
 
   // A keyboard is likely where the pointer is precise and can hover.
   if (matchMedia('(hover: hover) and (pointer: fine)').matches) {
@@ -451,7 +455,7 @@ async function start() {
     if (e.key === 'Enter' && (e.ctrlKey || e.metaKey) && !e.defaultPrevented) {
       e.preventDefault();
       run();
-    } else if (e.key === 'Escape' && !stopButton.disabled) {
+    } else if (e.key === 'Escape' && !e.defaultPrevented && !stopButton.disabled) {
       stop();
     }
   });
