@@ -58,6 +58,27 @@ std::vector<int> operandIds(const Command &command, const CommandNode &node) {
   return ids;
 }
 
+std::vector<bool> relationPlaces(const Command &command) {
+  std::vector<bool> places(command.nodes.size(), false);
+  auto mark = [&places](int id) {
+    if (id > 0 && static_cast<std::size_t>(id) < places.size()) {
+      places[static_cast<std::size_t>(id)] = true;
+    }
+  };
+  if (const CommandNode *root = command.root()) {
+    mark(root->id);
+  }
+  for (const CommandNode &node : command.nodes) {
+    if (node.id > 0 && isRelational(node.kind)) {
+      mark(node.firstArg);
+      if (node.kind != NodeKind::projectOp && node.kind != NodeKind::selectOp) {
+        mark(secondArg(node));
+      }
+    }
+  }
+  return places;
+}
+
 std::string typeText(std::int32_t width) { return width == 0 ? "int" : "char(" + std::to_string(width) + ")"; }
 
 std::string headerText(const TraceRelation &relation) {
