@@ -283,6 +283,15 @@ async function desktopSuite(context) {
   await other.waitForFunction(() => window.tabulon && window.tabulon.view.state.doc.length > 0);
   check('link: opens with the same input', (await editorText(other)) === await editorText(page));
   await fresh.close();
+  const linkedText = await editorText(page);
+  await typeText(page, 'union(R, R)\n');
+  await page.waitForTimeout(500); // saved
+  const asked = dialogs.length;
+  await page.goto('about:blank'); // the link differs from the address only in its fragment
+  await page.goto(link);
+  await page.waitForFunction((n) => window.tabulon && window.tabulon.view.state.doc.length === n, linkedText.length);
+  check('link: asks before replacing edited work, then leaves the address', dialogs.length === asked + 1 &&
+    (await page.evaluate(() => location.hash)) === '');
   let noise = '';
   for (let i = 0; noise.length < 60000; i++) noise += Math.random().toString(36).slice(2);
   await openText(page, `union(R, S)\n\nR(a char(99))\n'${noise}'\n`);
