@@ -42,7 +42,7 @@ void Trace::noteInputs(const Database &db) {
   inputs_.clear();
   inputIndex_.clear();
   for (std::size_t i = 0; i < db.tables.size(); ++i) {
-    inputs_.push_back(copyHeader(*db.tables[i]));
+    inputs_.push_back(copyRelation(*db.tables[i], rowLimit_));
     inputIndex_.emplace(db.tables[i].get(), i);
   }
 }

@@ -61,7 +61,8 @@ class Trace {
 public:
   explicit Trace(std::size_t rowLimit) : rowLimit_(rowLimit) {}
 
-  // The relations of the input as read, before any rename changes them.
+  // The relations of the input as read (their first rows too), before any
+  // rename changes them.
   void noteInputs(const Database &db);
   void operatorStarts(const CommandNode &node);
   // Copies what the finished operator built; node.result and its operands'
@@ -74,7 +75,7 @@ public:
   [[nodiscard]] const std::vector<TraceStep> &steps() const { return steps_; }
   [[nodiscard]] const TraceStep *stepOf(int nodeId) const;
   [[nodiscard]] const TraceCondition *conditionOf(int nodeId) const;
-  // The input relations as read: name and columns, no rows.
+  // The input relations as read: name, columns, row count and first rows.
   [[nodiscard]] const std::vector<TraceRelation> &inputs() const { return inputs_; }
   [[nodiscard]] const std::optional<TraceFailure> &failure() const { return failure_; }
 

@@ -1,10 +1,13 @@
 // The Graphviz form of an explanation: the command tree as a digraph, each
-// operator labelled with its result's name, columns and row count.
+// operator labelled with its result's name, columns and row count, each
+// relation it read with the header and row count of the input.
 #include "output/explain.h"
 #include "output/explain_nodes.h"
 
 #include <ostream>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -38,7 +41,14 @@ std::string labelText(std::string_view text) {
 
 std::string place(const CommandNode &node) { return std::to_string(node.line) + ":" + std::to_string(node.column); }
 
-void writeNode(std::ostream &out, const Explained &e, const CommandNode &node) {
+// What the writer knows beyond the node: the relations of the input that
+// operators read, by name node, and where relations stand.
+struct Context {
+  std::unordered_map<int, const TraceOperand *> reads;
+  std::vector<bool> relationPlaces;
+};
+
+void writeNode(std::ostream &out, const Explained &e, const Context &context, const CommandNode &node) {
   const auto &failure = e.trace.failure();
   std::string shown = node.kind == NodeKind::literal ? "'" + labelText(node.text) + "'" : labelText(node.text);
   std::string label = shown + " " + place(node);
@@ -60,8 +70,15 @@ void writeNode(std::ostream &out, const Explained &e, const CommandNode &node) {
     label += condition != nullptr
                  ? "\\nheld for " + std::to_string(condition->trueRows) + " of " + rowsText(condition->rows)
                  : "\\nnot evaluated";
+  } else if (node.kind == NodeKind::name && context.relationPlaces[static_cast<std::size_t>(node.id)]) {
+    style = "shape=cylinder";
+    auto read = context.reads.find(node.id);
+    if (read != context.reads.end() && *read->second->input < e.trace.inputs().size()) {
+      label += "\\ninput " + labelText(headerText(e.trace.inputs()[*read->second->input])) + "\\n" +
+               rowsText(read->second->relation.rowCount);
+    }
   } else {
-    style = "shape=plaintext";
+    style = "shape=plaintext"; // a column, a literal, a new name
   }
   out << "  n" << node.id << " [" << style << ", label=\"" << label << "\"];\n";
 }
@@ -70,9 +87,17 @@ void writeNode(std::ostream &out, const Explained &e, const CommandNode &node) {
 
 void writeExplainDot(const Explained &explained, std::ostream &out) {
   out << "digraph tabulon {\n  ordering=out;\n  node [fontname=\"Helvetica\"];\n";
+  Context context{{}, relationPlaces(explained.command)};
+  for (const TraceStep &step : explained.trace.steps()) {
+    for (const TraceOperand &operand : step.operands) {
+      if (operand.input) {
+        context.reads.emplace(operand.nodeId, &operand);
+      }
+    }
+  }
   for (const CommandNode &node : explained.command.nodes) {
     if (node.id > 0) {
-      writeNode(out, explained, node);
+      writeNode(out, explained, context, node);
     }
   }
   for (const CommandNode &node : explained.command.nodes) {

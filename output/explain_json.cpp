@@ -7,6 +7,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -31,8 +32,7 @@ void writeString(std::ostream &out, std::string_view text) {
   out << buf;
 }
 
-void writeResult(std::ostream &out, const TraceStep &step) {
-  const TraceRelation &r = step.result;
+void writeRelation(std::ostream &out, const TraceRelation &r) {
   out << R"({"name": )";
   writeString(out, r.name);
   out << ", \"columns\": [";
@@ -54,8 +54,23 @@ void writeResult(std::ostream &out, const TraceStep &step) {
     }
     out << "]";
   }
-  out << "], \"truncated\": " << (r.rows.size() < r.rowCount ? "true" : "false") << ", \"ms\": " << msText(step.ms)
-      << "}";
+  out << "], \"truncated\": " << (r.rows.size() < r.rowCount ? "true" : "false");
+}
+
+void writeResult(std::ostream &out, const TraceStep &step) {
+  writeRelation(out, step.result);
+  out << ", \"ms\": " << msText(step.ms) << "}";
+}
+
+// The relation of the input file that a name names, as the engine looks it
+// up: the first of that name.
+const TraceRelation *inputNamed(const Trace &trace, const std::string &name) {
+  for (const TraceRelation &r : trace.inputs()) {
+    if (r.name == name) {
+      return &r;
+    }
+  }
+  return nullptr;
 }
 
 void writeNode(std::ostream &out, const Explained &e, const CommandNode &node) {
@@ -73,6 +88,12 @@ void writeNode(std::ostream &out, const Explained &e, const CommandNode &node) {
       writeResult(out, *step);
     } else {
       out << "null";
+    }
+  } else if (node.kind == NodeKind::name) {
+    if (const TraceRelation *input = inputNamed(e.trace, node.text)) {
+      out << ", \"input\": ";
+      writeRelation(out, *input);
+      out << "}";
     }
   } else if (isCondition(node.kind)) {
     const TraceCondition *condition = e.trace.conditionOf(node.id);
@@ -106,6 +127,16 @@ void writeExplainJson(const Explained &explained, std::ostream &out) {
     }
   }
   out << (first ? "]" : "\n  ]");
+  // Every warning the run found, so that a reader need not parse standard error.
+  out << ",\n  \"warnings\": [";
+  const std::vector<Warning> &warnings = explained.command.warnings;
+  for (std::size_t i = 0; i < warnings.size(); ++i) {
+    out << (i > 0 ? ",\n    " : "\n    ") << R"({"line": )" << warnings[i].line << R"(, "column": )"
+        << warnings[i].column << R"(, "text": )";
+    writeString(out, warnings[i].message);
+    out << "}";
+  }
+  out << (warnings.empty() ? "]" : "\n  ]");
   if (const auto &failure = explained.trace.failure()) {
     out << ",\n  \"error\": {\"node\": ";
     if (failure->nodeId > 0) {

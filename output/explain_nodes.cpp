@@ -19,6 +19,27 @@ std::vector<int> operandIds(const Command &command, const CommandNode &node) {
   return ids;
 }
 
+std::vector<bool> relationPlaces(const Command &command) {
+  std::vector<bool> places(command.nodes.size(), false);
+  auto mark = [&places](int id) {
+    if (id > 0 && static_cast<std::size_t>(id) < places.size()) {
+      places[static_cast<std::size_t>(id)] = true;
+    }
+  };
+  if (const CommandNode *root = command.root()) {
+    mark(root->id);
+  }
+  for (const CommandNode &node : command.nodes) {
+    if (node.id > 0 && isRelational(node.kind)) {
+      mark(node.firstArg);
+      if (factsOf(node.kind).relationOperands == 2 || node.kind == NodeKind::renameOp) {
+        mark(secondArg(node));
+      }
+    }
+  }
+  return places;
+}
+
 std::string headerText(const TraceRelation &relation) {
   std::string text = relation.name + "(";
   for (std::size_t i = 0; i < relation.columns.size(); ++i) {

@@ -21,6 +21,12 @@ std::string_view kindWord(NodeKind kind);
 // moreArgs), in order; an id may repeat.
 std::vector<int> operandIds(const Command &command, const CommandNode &node);
 
+// Per node id: whether the node stands where a relation is named (the root,
+// an operator's first operand, the second of union, minus and product, the
+// new name of a rename), so that a name there names a relation and a name
+// elsewhere a column.
+std::vector<bool> relationPlaces(const Command &command);
+
 // name(column type, ...), as the output file writes a header.
 std::string headerText(const TraceRelation &relation);
 

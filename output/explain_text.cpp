@@ -64,7 +64,12 @@ std::vector<std::string> tableLines(const TraceRelation &r) {
   for (std::size_t c = 0; c < r.columns.size(); ++c) {
     cells[0].push_back(shown(r.columns[c].name));
     for (std::size_t row = 0; row < rows; ++row) {
-      cells[row + 1].push_back(shown(c < r.rows[row].size() ? r.rows[row][c] : std::string()));
+      Shown cell = shown(c < r.rows[row].size() ? r.rows[row][c] : std::string());
+      if (r.columns[c].width != 0) { // quoted, so that '' and ' ' differ
+        cell.text = "'" + cell.text + "'";
+        cell.width += 2;
+      }
+      cells[row + 1].push_back(cell);
     }
     for (const std::vector<Shown> &line : cells) {
       widths[c] = std::max(widths[c], line[c].width);
@@ -95,7 +100,8 @@ std::vector<std::string> tableLines(const TraceRelation &r) {
 
 class TextWriter {
 public:
-  TextWriter(const Explained &explained, std::ostream &out) : e_(explained), out_(out) {
+  TextWriter(const Explained &explained, std::ostream &out)
+      : e_(explained), out_(out), relationPlaces_(relationPlaces(explained.command)) {
     for (const TraceStep &step : e_.trace.steps()) {
       for (const TraceOperand &operand : step.operands) {
         if (operand.input) {
@@ -223,12 +229,16 @@ private:
       }
       return text + "  " + rowsText(read->second->relation.rowCount);
     }
+    if (node.kind == NodeKind::name) {
+      return relationPlaces_[static_cast<std::size_t>(node.id)] ? "  relation" : "  column";
+    }
     return "";
   }
 
   const Explained &e_;
   std::ostream &out_;
   std::unordered_map<int, const TraceOperand *> reads_; // name nodes that read a relation of the input
+  std::vector<bool> relationPlaces_;
   std::vector<bool> drawn_;
   std::vector<bool> lasts_; // per depth: whether the node drawn there is its parent's last operand
 };

@@ -59,6 +59,7 @@ def run_case(tabulon, case, work, form):
     run = subprocess.run([tabulon, "--explain", target.name, "input.txt", "output.txt"], cwd=work,
                          stdin=subprocess.DEVNULL, capture_output=True)
     status = run.returncode
+    (work / "stderr").write_bytes(run.stderr)
     if not target.exists():
         refused = re.search(rb"a magyarazat nem irhato ki: (.*)\.$", run.stderr, re.MULTILINE)
         if form == "sql" and refused and status == 1:
@@ -100,13 +101,22 @@ def parse_rows(rows, types):
 def check_json(tabulon, case, work, tool):
     status, path, result = run_case(tabulon, case, work, "json")
     doc = json.loads(path.read_bytes())
-    allowed = {"version", "root", "nodes"} | ({"error"} if status else set())
-    assert set(doc) - {"error"} == {"version", "root", "nodes"} and set(doc) <= allowed, f"top keys {set(doc)}"
+    base = {"version", "root", "nodes", "warnings"}
+    allowed = base | ({"error"} if status else set())
+    assert set(doc) - {"error"} == base and set(doc) <= allowed, f"top keys {set(doc)}"
+    # The warnings are those of standard error, in its order.
+    warned = re.findall(rb"^tabulon: input\.txt(?::(\d+))?(?::(\d+))?: Figyelem: ", (work / "stderr").read_bytes(), re.M)
+    assert [(w["line"], w["column"]) for w in doc["warnings"]] == [(int(a or 0), int(b or 0)) for a, b in warned], \
+        f"warnings {doc['warnings']}, standard error {warned}"
+    assert all(set(w) == {"line", "column", "text"} and isinstance(w["text"], str) for w in doc["warnings"])
     assert doc["version"] == 1
     nodes = {}
     for node in doc["nodes"]:
         base = {"id", "kind", "text", "line", "column", "operands"}
         extra = {"result"} if node["kind"] in OPERATORS else {"true_rows"} if node["kind"] in CONDITIONS else set()
+        if node["kind"] == "name" and "input" in node:
+            extra = {"input"}
+            check_result(node["input"], timed=False)
         assert set(node) == base | extra, f"node keys {set(node)}"
         assert node["kind"] in KINDS and isinstance(node["text"], str)
         assert all(isinstance(node[k], int) and node[k] >= 0 for k in ("id", "line", "column"))
@@ -140,8 +150,8 @@ def check_json(tabulon, case, work, tool):
     return None
 
 
-def check_result(result):
-    assert set(result) == {"name", "columns", "row_count", "rows", "truncated", "ms"}, set(result)
+def check_result(result, timed=True):
+    assert set(result) == {"name", "columns", "row_count", "rows", "truncated"} | ({"ms"} if timed else set()), set(result)
     types = []
     for column in result["columns"]:
         assert set(column) == {"name", "type"} and isinstance(column["name"], str)
@@ -150,7 +160,7 @@ def check_result(result):
     rows = result["rows"]
     assert isinstance(result["row_count"], int) and len(rows) <= min(result["row_count"], DEFAULT_ROWS)
     assert result["truncated"] is (len(rows) < result["row_count"])
-    assert isinstance(result["ms"], (int, float)) and result["ms"] >= 0
+    assert not timed or isinstance(result["ms"], (int, float)) and result["ms"] >= 0
     for row in rows:
         assert len(row) == len(types) and all(type(v) is t for v, t in zip(row, types)), row
 

@@ -1,12 +1,10 @@
 // Example input files for the page's picker: one per operator and one that
 // nests them. Operands of union and minus are in ascending row order, as the
 // program expects.
-'use strict';
-
-const TABULON_EXAMPLES = [
+export const EXAMPLES = [
   {
     id: 'union',
-    title: 'union: rows of both',
+    title: { en: 'union: rows of both', hu: 'union: mindkettő sorai' },
     text: `union(R, S)
 
 R(id int, label char(10))
@@ -20,7 +18,7 @@ S(id int, label char(10))
   },
   {
     id: 'minus',
-    title: 'minus: rows of A not in B',
+    title: { en: 'minus: rows of A not in B', hu: 'minus: A sorai, amelyek B-ben nincsenek' },
     text: `minus(Enrolled, Passed)
 
 Enrolled(student char(8), course char(8))
@@ -36,7 +34,7 @@ Passed(student char(8), course char(8))
   },
   {
     id: 'product',
-    title: 'product: every pairing',
+    title: { en: 'product: every pairing', hu: 'product: minden párosítás' },
     text: `product(Shirts, Trousers)
 
 Shirts(shirt char(8))
@@ -51,7 +49,7 @@ Trousers(trousers char(8))
   },
   {
     id: 'project',
-    title: 'project: some columns, no repeats',
+    title: { en: 'project: some columns, no repeats', hu: 'project: néhány oszlop, ismétlés nélkül' },
     text: `project(Students, city, year)
 
 Students(id int, name char(10), city char(10), year int)
@@ -64,7 +62,7 @@ Students(id int, name char(10), city char(10), year int)
   },
   {
     id: 'rename',
-    title: 'rename: new relation and column names',
+    title: { en: 'rename: new relation and column names', hu: 'rename: új reláció- és oszlopnevek' },
     text: `rename(Students, Pupils(pupil_id, pupil_name))
 
 Students(id int, name char(10))
@@ -74,7 +72,7 @@ Students(id int, name char(10))
   },
   {
     id: 'select',
-    title: 'select: rows that meet a condition',
+    title: { en: 'select: rows that meet a condition', hu: 'select: a feltételnek megfelelő sorok' },
     text: `select(Students, AND(EQ(city, 'Szeged'), GT(year, '1')))
 
 Students(id int, name char(10), city char(10), year int)
@@ -86,7 +84,7 @@ Students(id int, name char(10), city char(10), year int)
   },
   {
     id: 'nested',
-    title: 'nested: who takes which course',
+    title: { en: 'nested: who takes which course', hu: 'nested: ki melyik kurzust veszi fel' },
     text: `project(select(product(Students, Enrolments), EQ(id, student)), name, course)
 
 Students(id int, name char(10))
