@@ -4,12 +4,10 @@
 
 #include "exec/trace.h"
 #include "input/command.h"
+#include "output/explain_format.h"
 #include "store/database.h"
 
-#include <cstdint>
 #include <iosfwd>
-
-enum class ExplainFormat : std::uint8_t { text, json, dot, sql };
 
 // What an explanation is made of: the command tree, the record of its
 // evaluation, and the relations of the input, whose values the SQL form
