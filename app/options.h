@@ -2,9 +2,10 @@
 // the arguments are read as they always were.
 #pragma once
 
-#include "output/explain.h"
+#include "output/explain_format.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <iosfwd>
 #include <string>
 #include <vector>

@@ -4,14 +4,12 @@
 
 #include "exec/trace.h"
 #include "input/command.h"
+#include "output/explain_format.h"
 #include "store/database.h"
 
-#include <cstdint>
 #include <iosfwd>
 #include <stdexcept>
 #include <string>
-
-enum class ExplainFormat : std::uint8_t { text, json, dot, sql };
 
 // What an explanation is made of: the command tree, the record of its
 // evaluation, and the relations of the input, whose values the SQL form
