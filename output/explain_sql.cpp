@@ -7,6 +7,7 @@
 #include "exec/rows.h"
 #include "output/explain.h"
 #include "output/explain_nodes.h"
+#include "output/sql_text.h"
 #include "store/error.h"
 #include "store/int_value.h"
 
@@ -26,61 +27,6 @@ constexpr std::size_t rowsPerInsert = 500;
 // Sharing in a condition tree can make its written-out form exponentially
 // larger than the tree itself.
 constexpr std::size_t conditionTermLimit = 100000;
-
-std::string identifier(std::string_view name) {
-  std::string text = "\"";
-  for (char ch : name) {
-    text += ch == '"' ? "\"\"" : std::string(1, ch);
-  }
-  return text + "\"";
-}
-
-std::string textLiteral(std::string_view value) {
-  std::string text = "'";
-  for (char ch : value) {
-    text += ch == '\'' ? "''" : std::string(1, ch);
-  }
-  return text + "'";
-}
-
-// SQLite folds the ASCII letters of identifiers, quoted ones too.
-std::string folded(std::string_view name) {
-  std::string key(name);
-  std::transform(key.begin(), key.end(), key.begin(),
-                 [](char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch; });
-  return key;
-}
-
-// A text for a "--" comment, which ends at a line end: control bytes and bytes
-// that are no UTF-8 shown as \xNN.
-std::string commentText(std::string_view text) {
-  std::string out;
-  forEachCharacter(text, [&](std::string_view c, bool printable) {
-    out += printable ? std::string(c) : hexEscape("\\x", c[0]);
-    return true;
-  });
-  return out;
-}
-
-// A name or text that the script cannot carry as it is. A NUL: neither engine
-// can hold one, and SQLite's shell ends the line there, so that what follows
-// would run as SQL and as its dot-commands. A CR before an LF: that shell
-// drops it. Every other byte reads back unchanged in both (checked for each
-// control byte, inside literals and quoted names alike).
-// what names the text, within the relation named, if any.
-void refuseUnsayable(std::string_view text, const char *what, const std::string *relation = nullptr) {
-  bool nul = text.find('\0') != std::string_view::npos;
-  if (!nul && text.find("\r\n") == std::string_view::npos) {
-    return;
-  }
-  std::string whose = relation != nullptr ? "a(z) " + shownName(*relation) + " relacio " + what : what;
-  throw ExplainRefused(whose + (nul ? " NUL byte-ot tartalmaz, amit az SQL nem tud tarolni"
-                                    : " CR LF sorveget tartalmaz, amit az sqlite3 nem ad vissza valtozatlanul"));
-}
-
-std::string sqlType(std::int32_t width) { return width == 0 ? "INTEGER" : "TEXT"; }
-
-std::string intText(std::string_view value) { return std::to_string(toInt32(value)); }
 
 // A relation as the query reaches it: a table of the script or a named
 // subquery of its WITH clause.
@@ -132,42 +78,18 @@ private:
         names.insert(folded(c.name));
       }
     }
-    while (names.contains(folded(pos_))) {
-      pos_ += "_";
-    }
+    names_.avoid(names);
     for (std::size_t index : used) {
       const TraceRelation &input = e_.trace.inputs()[index];
       SqlRelation relation;
-      relation.name = identifier(uniqueName(input.name.empty() ? "relation" : input.name, relationNames_));
-      relation.columns = columnNames(input.columns);
+      relation.name = names_.relation(input.name.empty() ? "relation" : input.name);
+      relation.columns = names_.columns(input.columns);
       for (const TraceColumn &c : input.columns) {
         relation.widths.push_back(c.width);
       }
       relation.ordered = checkInput(index, input);
       tables_.emplace(index, std::move(relation));
     }
-  }
-
-  static std::string uniqueName(const std::string &wanted, std::set<std::string> &taken) {
-    std::string name = wanted;
-    while (!taken.insert(folded(name)).second) {
-      name += "_";
-    }
-    return name;
-  }
-
-  // Names for one relation's columns that SQL can tell apart.
-  std::vector<std::string> columnNames(const std::vector<TraceColumn> &columns) const {
-    std::set<std::string> taken{folded(pos_)};
-    std::vector<std::string> names;
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-      std::string wanted = columns[i].name.empty() ? "column" : columns[i].name;
-      if (taken.contains(folded(wanted))) {
-        wanted += "_" + std::to_string(i + 1);
-      }
-      names.push_back(identifier(uniqueName(wanted, taken)));
-    }
-    return names;
   }
 
   // Whether the input relation is in ascending order without repeats, and
@@ -180,7 +102,7 @@ private:
     bool plainInts = true;
     for (bool first = true; !row.exhausted(); row.advance()) {
       for (std::size_t c = 0; c < row.columns.size(); ++c) {
-        std::string_view value = row.row < row.columns[c]->size() ? row.value(c) : std::string_view{};
+        std::string_view value = row.value(c);
         plainInts = plainInts && (row.widths[c] != 0 || intText(value) == value);
         if (row.widths[c] != 0) {
           refuseUnsayable(value, "egy erteke", &input.name);
@@ -207,14 +129,14 @@ private:
       columns += relation.columns[c] + ", ";
       definition += relation.columns[c] + " " + sqlType(relation.widths[c]) + ", ";
     }
-    columns += identifier(pos_);
-    out_ << "\nCREATE TABLE " << relation.name << " (" << definition << identifier(pos_) << " INTEGER);\n";
+    columns += names_.position();
+    out_ << "\nCREATE TABLE " << relation.name << " (" << definition << names_.position() << " INTEGER);\n";
     std::string buf;
     RowCursor row(*e_.db.tables[index]);
     for (std::size_t n = 1; !row.exhausted(); row.advance(), ++n) {
       buf += n % rowsPerInsert == 1 ? "INSERT INTO " + relation.name + " (" + columns + ") VALUES\n  (" : ",\n  (";
       for (std::size_t c = 0; c < row.columns.size(); ++c) {
-        std::string_view value = row.row < row.columns[c]->size() ? row.value(c) : std::string_view{};
+        std::string_view value = row.value(c);
         buf += row.widths[c] == 0 ? intText(value) : textLiteral(value);
         buf += ", ";
       }
@@ -264,9 +186,9 @@ private:
       select += (c > 0 ? ", " : "") + (name.empty() ? result.columns[c] : aliased(result.columns[c], identifier(name)));
     }
     if (select.empty()) {
-      select = identifier(pos_); // SQL cannot select no column; the relation has no rows
+      select = names_.position(); // SQL cannot select no column; the relation has no rows
     }
-    return with + "\nSELECT " + select + " FROM " + result.name + " ORDER BY " + identifier(pos_) + ";\n";
+    return with + "\nSELECT " + select + " FROM " + result.name + " ORDER BY " + names_.position() + ";\n";
   }
 
   static std::string aliased(const std::string &expression, const std::string &name) {
@@ -299,9 +221,8 @@ private:
   std::string subquery(const TraceStep &step) {
     const CommandNode &node = *e_.command.findNode(step.nodeId);
     SqlRelation self;
-    self.name =
-        identifier(uniqueName(std::string(kindWord(node.kind)) + "_" + std::to_string(node.id), relationNames_));
-    self.columns = columnNames(step.result.columns);
+    self.name = names_.relation(std::string(kindWord(node.kind)) + "_" + std::to_string(node.id));
+    self.columns = names_.columns(step.result.columns);
     for (const TraceColumn &c : step.result.columns) {
       self.widths.push_back(c.width);
     }
@@ -316,14 +237,14 @@ private:
     const SqlRelation &a = *from[0];
     std::string body;
     if (self.columns.empty()) {
-      body = "    SELECT " + identifier(pos_) + " FROM " + a.name + " WHERE 1 = 0\n  "; // no columns, no rows
+      body = "    SELECT " + names_.position() + " FROM " + a.name + " WHERE 1 = 0\n  "; // no columns, no rows
     } else if (node.kind == NodeKind::selectOp) {
       assert(a.columns.size() == self.columns.size());
       body = selectBody(step, node, a, self);
       self.ordered = a.ordered;
     } else if (node.kind == NodeKind::renameOp) {
       assert(a.columns.size() == self.columns.size());
-      body = "    SELECT " + columnList(a, self, 0) + ", " + identifier(pos_) + " FROM " + a.name + "\n  ";
+      body = "    SELECT " + columnList(a, self, 0) + ", " + names_.position() + " FROM " + a.name + "\n  ";
       self.ordered = a.ordered;
     } else if (node.kind == NodeKind::productOp) {
       body = productBody(*from[0], *from[1], self);
@@ -354,7 +275,7 @@ private:
     for (std::size_t c = 0; c < self.columns.size(); ++c) {
       columns += (c > 0 ? ", " : "") + self.columns[c];
     }
-    return "    SELECT " + columns + ", ROW_NUMBER() OVER (ORDER BY " + columns + ") AS " + identifier(pos_) +
+    return "    SELECT " + columns + ", ROW_NUMBER() OVER (ORDER BY " + columns + ") AS " + names_.position() +
            "\n    FROM (" + from + ") AS \"rows\"\n  ";
   }
 
@@ -362,8 +283,8 @@ private:
     std::string list = columnList(a, self, 0, "\"l\".");
     std::string second = columnList(b, self, a.columns.size(), "\"r\".");
     list += (!list.empty() && !second.empty() ? ", " : "") + second;
-    return "    SELECT " + list + ",\n      ROW_NUMBER() OVER (ORDER BY \"l\"." + identifier(pos_) + ", \"r\"." +
-           identifier(pos_) + ") AS " + identifier(pos_) + "\n    FROM " + a.name + " AS \"l\" CROSS JOIN " + b.name +
+    return "    SELECT " + list + ",\n      ROW_NUMBER() OVER (ORDER BY \"l\"." + names_.position() + ", \"r\"." +
+           names_.position() + ") AS " + names_.position() + "\n    FROM " + a.name + " AS \"l\" CROSS JOIN " + b.name +
            " AS \"r\"\n  ";
   }
 
@@ -418,72 +339,77 @@ private:
   std::string selectBody(const TraceStep &step, const CommandNode &node, const SqlRelation &a,
                          const SqlRelation &self) {
     std::string condition = conditionText(step, e_.command.findNode(secondArg(node)), a);
-    return "    SELECT " + columnList(a, self, 0) + ", " + identifier(pos_) + " FROM " + a.name + "\n    WHERE " +
+    return "    SELECT " + columnList(a, self, 0) + ", " + names_.position() + " FROM " + a.name + "\n    WHERE " +
            condition + "\n  ";
   }
 
+  // A piece of a condition still to write: a node, or text (node null).
+  struct ConditionItem {
+    const CommandNode *node;
+    std::string text;
+  };
+
+  const CommandNode *conditionOperand(const CommandNode &n, int position) const {
+    int id = operandId(n, position);
+    return id > 0 ? e_.command.findNode(id) : nullptr;
+  }
+
+  // A chain of NOTs is written as its parity: SQL engines limit nesting.
+  void expandNot(const CommandNode *n, std::vector<ConditionItem> &todo) {
+    bool negated = false;
+    while (n != nullptr && n->kind == NodeKind::notOp) {
+      negated = !negated;
+      n = conditionOperand(*n, 1);
+    }
+    if (n == nullptr) {
+      broken_ = "a NOT lacks its operand.";
+    } else if (negated) {
+      todo.push_back({nullptr, ")"});
+      todo.push_back({n, {}});
+      todo.push_back({nullptr, "NOT ("});
+    } else {
+      todo.push_back({n, {}});
+    }
+  }
+
+  void expandAndOr(const CommandNode &n, std::vector<ConditionItem> &todo) {
+    const CommandNode *p = conditionOperand(n, 1);
+    const CommandNode *q = conditionOperand(n, 2);
+    if (p == nullptr || q == nullptr) {
+      broken_ = "a condition lacks an operand.";
+    } else if (p == q) {
+      todo.push_back({p, {}}); // p AND p is p, and so is p OR p
+    } else {
+      todo.push_back({nullptr, ")"});
+      todo.push_back({q, {}});
+      todo.push_back({nullptr, n.kind == NodeKind::andOp ? " AND " : " OR "});
+      todo.push_back({p, {}});
+      todo.push_back({nullptr, "("});
+    }
+  }
+
   // The condition as an SQL expression over a's columns, which the select's
-  // result names as the condition saw them.
+  // result names as the condition saw them. An explicit stack: a condition
+  // may nest deeper than the call stack reaches.
   std::string conditionText(const TraceStep &step, const CommandNode *root, const SqlRelation &a) {
-    struct Item {
-      const CommandNode *node;
-      std::string text;
-    };
-    std::vector<Item> todo{{root, {}}};
+    std::vector<ConditionItem> todo{{root, {}}};
     std::string out;
     std::size_t terms = 0;
     bool yieldsNothing = false;
-    auto operand = [&](const CommandNode &n, int position) {
-      int id = operandId(n, position);
-      return id > 0 ? e_.command.findNode(id) : nullptr;
-    };
     while (!todo.empty() && broken_.empty()) {
-      Item item = std::move(todo.back());
+      ConditionItem item = std::move(todo.back());
       todo.pop_back();
       if (item.node == nullptr) {
         out += item.text;
-        continue;
-      }
-      if (++terms > conditionTermLimit) {
+      } else if (++terms > conditionTermLimit) {
         broken_ = "the condition of node " + std::to_string(step.nodeId) + " is too large to write out.";
-        break;
-      }
-      const CommandNode *n = item.node;
-      if (n->kind == NodeKind::notOp) {
-        // A chain of NOTs is written as its parity: SQL engines limit nesting.
-        bool negated = false;
-        while (n != nullptr && n->kind == NodeKind::notOp) {
-          negated = !negated;
-          n = operand(*n, 1);
-        }
-        if (n == nullptr) {
-          broken_ = "a NOT lacks its operand.";
-          break;
-        }
-        if (negated) {
-          todo.push_back({nullptr, ")"});
-          todo.push_back({n, {}});
-          todo.push_back({nullptr, "NOT ("});
-        } else {
-          todo.push_back({n, {}});
-        }
-      } else if (n->kind == NodeKind::andOp || n->kind == NodeKind::orOp) {
-        const CommandNode *p = operand(*n, 1);
-        const CommandNode *q = operand(*n, 2);
-        if (p == nullptr || q == nullptr) {
-          broken_ = "a condition lacks an operand.";
-        } else if (p == q) {
-          todo.push_back({p, {}}); // p AND p is p, and so is p OR p
-        } else {
-          todo.push_back({nullptr, ")"});
-          todo.push_back({q, {}});
-          todo.push_back({nullptr, n->kind == NodeKind::andOp ? " AND " : " OR "});
-          todo.push_back({p, {}});
-          todo.push_back({nullptr, "("});
-        }
-      } else if (isComparison(n->kind)) {
-        out += comparison(step, *n, operand(*n, 1), operand(*n, 2), a);
-      } else if (n->kind == NodeKind::literal || n->kind == NodeKind::name) {
+      } else if (const CommandNode &n = *item.node; n.kind == NodeKind::notOp) {
+        expandNot(&n, todo);
+      } else if (n.kind == NodeKind::andOp || n.kind == NodeKind::orOp) {
+        expandAndOr(n, todo);
+      } else if (isComparison(n.kind)) {
+        out += comparison(step, n, conditionOperand(n, 1), conditionOperand(n, 2), a);
+      } else if (n.kind == NodeKind::literal || n.kind == NodeKind::name) {
         broken_ = "a condition is a column or a literal.";
       } else {
         // A word that is no condition yields no truth value for any row, and
@@ -535,8 +461,7 @@ private:
 
   const Explained &e_;
   std::ostream &out_;
-  std::string pos_ = "pos";
-  std::set<std::string> relationNames_;
+  SqlNames names_;
   std::map<std::size_t, SqlRelation> tables_; // by place in the input
   std::unordered_map<int, SqlRelation> ctes_; // by node id
   std::vector<std::string> warnings_;
