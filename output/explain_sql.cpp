@@ -34,7 +34,6 @@ struct SqlRelation {
   std::string name;                 // quoted
   std::vector<std::string> columns; // quoted, distinct once folded
   std::vector<std::int32_t> widths;
-  bool ordered = true; // ascending, no repeated rows: what union and minus need
 };
 
 class SqlWriter {
@@ -87,20 +86,15 @@ private:
       for (const TraceColumn &c : input.columns) {
         relation.widths.push_back(c.width);
       }
-      relation.ordered = checkInput(index, input);
+      checkInput(input, *e_.db.tables[index]);
       tables_.emplace(index, std::move(relation));
     }
   }
 
-  // Whether the input relation is in ascending order without repeats, and
-  // what in its values SQL cannot say as tabulon does.
-  bool checkInput(std::size_t index, const TraceRelation &input) {
-    const Table &table = *e_.db.tables[index];
-    RowCursor previous(table);
-    RowCursor row(table);
-    bool ordered = true;
+  // What in an input relation's values SQL cannot say as tabulon does.
+  void checkInput(const TraceRelation &input, const Table &table) {
     bool plainInts = true;
-    for (bool first = true; !row.exhausted(); row.advance()) {
+    for (RowCursor row(table); !row.exhausted(); row.advance()) {
       for (std::size_t c = 0; c < row.columns.size(); ++c) {
         std::string_view value = row.value(c);
         plainInts = plainInts && (row.widths[c] != 0 || intText(value) == value);
@@ -108,18 +102,12 @@ private:
           refuseUnsayable(value, "egy erteke", &input.name);
         }
       }
-      if (!first) {
-        ordered = ordered && compareRows(previous, row) < 0;
-        previous.advance();
-      }
-      first = false;
     }
     if (!plainInts) {
       warnings_.push_back("relation " + input.name +
                           " holds int values that are not plain numbers; they are written as the numbers tabulon "
                           "compares them as, which its output does not show.");
     }
-    return ordered;
   }
 
   void writeTable(std::size_t index, const SqlRelation &relation) {
@@ -241,19 +229,15 @@ private:
     } else if (node.kind == NodeKind::selectOp) {
       assert(a.columns.size() == self.columns.size());
       body = selectBody(step, node, a, self);
-      self.ordered = a.ordered;
     } else if (node.kind == NodeKind::renameOp) {
       assert(a.columns.size() == self.columns.size());
       body = "    SELECT " + columnList(a, self, 0) + ", " + names_.position() + " FROM " + a.name + "\n  ";
-      self.ordered = a.ordered;
     } else if (node.kind == NodeKind::productOp) {
       body = productBody(*from[0], *from[1], self);
-      self.ordered = from[0]->ordered && from[1]->ordered;
     } else if (node.kind == NodeKind::projectOp) {
       body = projectBody(step, node, a, self);
     } else {
       body = mergeBody(node, *from[0], *from[1], self);
-      self.ordered = from[0]->ordered && from[1]->ordered && from[0]->widths == from[1]->widths;
     }
     ctes_.emplace(step.nodeId, std::move(self));
     return body;
@@ -290,17 +274,8 @@ private:
 
   std::string mergeBody(const CommandNode &node, const SqlRelation &a, const SqlRelation &b, const SqlRelation &self) {
     assert(a.columns.size() == b.columns.size() && "the executor refuses operands that differ");
-    std::string place = node.text + " " + std::to_string(node.line) + ":" + std::to_string(node.column);
-    if (a.widths != b.widths) {
-      warnings_.push_back(place + ": the operands' column types differ; tabulon compares by the first operand's.");
-    }
-    for (const SqlRelation *operand : {&a, &b}) {
-      if (!operand->ordered) {
-        warnings_.push_back(place + ": an operand is not in ascending order without repeated rows, which tabulon's "
-                                    "merge needs to compute the set operation that SQL does.");
-        break;
-      }
-    }
+    // Set semantics: neither the operands' order nor their char widths change
+    // what union and minus give.
     std::string second;
     for (std::size_t c = 0; c < b.columns.size(); ++c) {
       second += c > 0 ? ", " : "";
