@@ -72,7 +72,8 @@ std::vector<std::string> SqlNames::columns(const std::vector<TraceColumn> &colum
   for (std::size_t i = 0; i < columns.size(); ++i) {
     std::string wanted = columns[i].name.empty() ? "column" : columns[i].name;
     if (taken.contains(folded(wanted))) {
-      wanted += "_" + std::to_string(i + 1);
+      wanted += '_';
+      wanted += std::to_string(i + 1);
     }
     names.push_back(identifier(unique(wanted, taken)));
   }

@@ -18,7 +18,9 @@ std::string withLookalikesNamed(std::string_view name) {
   std::string out;
   for (std::size_t at = 0; at < name.size();) {
     if (std::size_t n = lookalikeLength(name, at); n != 0) {
-      out += "<" + codePointName(name, at) + ">";
+      out += '<';
+      out += codePointName(name, at);
+      out += '>';
       at += n;
     } else {
       out.push_back(name[at++]);
