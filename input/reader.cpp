@@ -508,10 +508,11 @@ private:
       const Doubtful &d = quoteLike_[i];
       if (d.count > 0) {
         const std::string &mark = quoteMark_[i];
-        std::string why = mark == "'" ? "hianyzik a nyito '?" : "csak a ' jel idez, ez az ertek resze.";
-        found.push_back({"a(z) " + shownName(columns_[i]->name) + " oszlop " + shown(d.value) + " erteke " + mark +
-                             " jellel kezdodik vagy vegzodik" + andMore(d.count) + ": " + why,
-                         d.line, d.column});
+        std::string message = "a(z) " + shownName(columns_[i]->name) + " oszlop " + shown(d.value) + " erteke ";
+        message += mark;
+        message += " jellel kezdodik vagy vegzodik" + andMore(d.count) + ": ";
+        message += mark == "'" ? "hianyzik a nyito '?" : "csak a ' jel idez, ez az ertek resze.";
+        found.push_back({std::move(message), d.line, d.column});
       }
     }
     if (overLineEnd_.count > 0) {

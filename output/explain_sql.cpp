@@ -244,8 +244,8 @@ private:
   }
 
   // source's columns from the first on, named as self's.
-  std::string columnList(const SqlRelation &source, const SqlRelation &self, std::size_t first,
-                         const std::string &qualifier = "") {
+  static std::string columnList(const SqlRelation &source, const SqlRelation &self, std::size_t first,
+                                const std::string &qualifier = "") {
     assert(first + source.columns.size() <= self.columns.size());
     std::string list;
     for (std::size_t c = 0; c < source.columns.size(); ++c) {
