@@ -10,6 +10,14 @@ void foldLineEnds(std::string &text) {
   if (cr == nullptr) {
     return;
   }
+  // A file with no LF at all ends its lines with CR alone, as old Mac
+  // editors did; in a file with LFs a lone CR stays data.
+  if (std::memchr(begin, '\n', text.size()) == nullptr) {
+    for (char *r = cr; r < end; ++r) {
+      *r = *r == '\r' ? '\n' : *r;
+    }
+    return;
+  }
   char *w = cr;
   for (char *r = cr; r < end; ++r) {
     if (*r == '\r' && r + 1 < end && r[1] == '\n') {

@@ -632,7 +632,40 @@ void readTables(CharStream &in, Database &db, Command &command) {
   }
 }
 
+namespace {
+
+// A file saved as UTF-16 (a Windows editor's "Unicode") has a NUL beside
+// every ASCII byte; read as bytes it gives a cascade of messages about
+// nothing the user can see. Only the first line is looked at: a UTF-8 file
+// may hold NUL bytes in its values.
+bool looksLikeUtf16(std::string_view text) {
+  if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
+    return true;
+  }
+  std::string_view start = text.substr(0, std::min<std::size_t>(text.find('\n'), 64));
+  if (start.size() < 8) {
+    return false;
+  }
+  for (std::size_t parity : {0U, 1U}) {
+    bool alternates = true;
+    for (std::size_t i = 0; i + 1 < start.size() && alternates; i += 2) {
+      char ascii = start[i + parity];
+      char zero = start[i + 1 - parity];
+      alternates = zero == '\0' && ascii != '\0' && static_cast<unsigned char>(ascii) < 0x80;
+    }
+    if (alternates) {
+      return true;
+    }
+  }
+  return false;
+}
+
+} // namespace
+
 void loadFrom(Database &db, Command &command, std::string_view text) {
+  if (looksLikeUtf16(text)) {
+    throw InputError("A file UTF-16 kodolasu (a Jegyzettomb \"Unicode\" mentese); mentsd UTF-8 kodolassal.", 1, 1);
+  }
   // A byte order mark, as some editors save UTF-8, is no part of the command.
   constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
   if (text.starts_with(byteOrderMark)) {

@@ -27,6 +27,10 @@ public:
     if (ch == CharStream::end) {
       throw InputError("Az input file ures.", 1, 1);
     }
+    std::string_view rest = in_.rest();
+    if (ch == '#' || ((ch == '-' || ch == '/') && rest.starts_with(static_cast<char>(ch)))) {
+      throw InputError("Az 1. sor megjegyzesnek latszik, de a file-ban nincs megjegyzes: az 1. sor a parancs.", 1, 1);
+    }
     for (; ch != CharStream::end && ch != '\n'; ch = in_.get()) {
       if (ended_ && ch != ' ' && ch != '\t') {
         ch = skipRestOfLine(ch);

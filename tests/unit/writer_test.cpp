@@ -16,7 +16,8 @@ TEST(LineEnds, FoldLikeATextRead) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"", ""},
       {"a\r\n", "a\n"},
-      {"a\r", "a\r"},
+      {"a\r", "a\n"}, // no LF anywhere: CR ends lines
+      {"p(R)\rR(a int)\r1\r", "p(R)\nR(a int)\n1\n"},
       {"\r\r\n", "\r\n"},
       {"\n\r", "\n\r"},
       {"x\r\ny\rz\n\r\n", "x\ny\rz\n\n"},
