@@ -425,8 +425,7 @@ private:
       if (!column) {
         return numeric ? intText(operand.text) : textLiteral(operand.text);
       }
-      return numeric && columns[*column].width != 0 ? "CAST(" + a.columns[*column] + " AS INTEGER)"
-                                                    : a.columns[*column];
+      return numeric && columns[*column].width != 0 ? asInt32(a.columns[*column]) : a.columns[*column];
     };
     static const std::map<NodeKind, std::string> operators{{NodeKind::eq, " = "}, {NodeKind::neq, " <> "},
                                                            {NodeKind::lt, " < "}, {NodeKind::lte, " <= "},

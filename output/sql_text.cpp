@@ -58,6 +58,12 @@ std::string sqlType(std::int32_t width) { return width == 0 ? "INTEGER" : "TEXT"
 
 std::string intText(std::string_view value) { return std::to_string(toInt32(value)); }
 
+std::string asInt32(const std::string &column) {
+  std::string wide = "CAST(" + column + " AS BIGINT)";
+  return "CASE WHEN " + wide + " > 2147483647 THEN 2147483647 WHEN " + wide + " < -2147483648 THEN -2147483648 ELSE " +
+         wide + " END";
+}
+
 void SqlNames::avoid(const std::set<std::string> &foldedColumns) {
   while (foldedColumns.contains(folded(pos_))) {
     pos_ += "_";
@@ -80,10 +86,32 @@ std::vector<std::string> SqlNames::columns(const std::vector<TraceColumn> &colum
   return names;
 }
 
+namespace {
+
+// PostgreSQL keeps 63 bytes of a name and drops the rest, so longer names
+// that differ only after them would collide there.
+constexpr std::size_t longestName = 63;
+
+// name cut to at most bytes bytes, never inside a UTF-8 sequence.
+std::string cutTo(const std::string &name, std::size_t bytes) {
+  if (name.size() <= bytes) {
+    return name;
+  }
+  while (bytes > 0 && (static_cast<unsigned char>(name[bytes]) & 0xC0U) == 0x80U) {
+    --bytes;
+  }
+  return name.substr(0, bytes);
+}
+
+} // namespace
+
 std::string SqlNames::unique(const std::string &wanted, std::set<std::string> &taken) {
-  std::string name = wanted;
-  while (!taken.insert(folded(name)).second) {
-    name += "_";
+  std::string name = cutTo(wanted, longestName);
+  for (std::size_t n = 1; !taken.insert(folded(name)).second; ++n) {
+    // "_", "__", ... as long as they fit; numbered past that, so that the
+    // search ends however many names share their first 63 bytes.
+    std::string suffix = wanted.size() + n <= longestName ? std::string(n, '_') : "_" + std::to_string(n);
+    name = cutTo(wanted, longestName - suffix.size()) + suffix;
   }
   return name;
 }

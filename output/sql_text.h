@@ -36,6 +36,10 @@ std::string sqlType(std::int32_t width);
 // An int value as the number tabulon compares it as.
 std::string intText(std::string_view value);
 
+// A text column read as tabulon reads an int: a whole number held to 32 bits,
+// where a plain CAST would keep 99999999999 as it is.
+std::string asInt32(const std::string &column);
+
 // The names of one script: its relations', and the column that carries each
 // relation's row order, which must meet no column name.
 class SqlNames {
