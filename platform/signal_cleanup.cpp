@@ -42,7 +42,7 @@ void install() {
     struct sigaction action {};
     action.sa_handler = removeAndEnd;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESETHAND;
+    action.sa_flags = static_cast<int>(SA_RESETHAND); // the int's sign bit, an unsigned constant
     sigaction(signal, &action, nullptr);
   }
 }
