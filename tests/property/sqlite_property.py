@@ -7,7 +7,9 @@ Usage: sqlite_property.py TABULON [--cases N] [--seed S] [--case I] [--keep DIR]
 
 Every case is rebuilt from (seed, index) alone, so --seed S --case I replays
 one. A failing case's files go to DIR/seed-S-case-I (input.txt, output.txt,
-expected.txt, case.sql to feed to sqlite3).
+expected.txt, case.sql to feed to sqlite3). The SQL script of each case's
+explanation (--explain) must give the same rows too, wherever it writes a
+query without a warning.
 """
 import argparse
 import collections
@@ -252,8 +254,8 @@ def run_case(binary, work, case, rows):
     if os.path.exists(out_path):
         os.remove(out_path)
     try:
-        proc = subprocess.run([binary, 'input.txt', 'output.txt'], cwd=work, stdin=subprocess.DEVNULL,
-                              capture_output=True, timeout=20)
+        proc = subprocess.run([binary, '--explain', 'explain.sql', 'input.txt', 'output.txt'], cwd=work,
+                              stdin=subprocess.DEVNULL, capture_output=True, timeout=20)
     except subprocess.TimeoutExpired:
         return 'no end within 20 s', None
     # Warnings (a rename list shorter or longer than the columns, a column
@@ -270,6 +272,28 @@ def run_case(binary, work, case, rows):
     if got[len(copy):] != want.encode():
         tail = got[len(copy):].decode(errors='replace')
         return f'the result differs from SQLite\n  sqlite:  {want!r}\n  tabulon: {tail!r}', got
+    return check_script(work, rows, got)
+
+
+SCRIPTS_CHECKED = [0]
+
+
+def check_script(work, rows, got):
+    """The explanation's SQL script must give tabulon's rows, in its order,
+    wherever it says it can (no "No query" and no warning)."""
+    with open(os.path.join(work, 'explain.sql'), encoding='utf-8', errors='replace') as f:
+        script = f.read()
+    if '-- No query' in script or '-- Warning:' in script:
+        return None
+    SCRIPTS_CHECKED[0] += 1
+    proc = subprocess.run(['sqlite3', '-bail', '-batch', ':memory:'], input='.mode quote\n' + script,
+                          capture_output=True, text=True)
+    if proc.returncode != 0 or proc.stderr:
+        return f'the explanation\'s SQL fails in sqlite3: {proc.stderr.strip()}', got
+    script_rows = [tuple(f[1:-1] if f.startswith("'") else int(f) for f in line.split(','))
+                   for line in proc.stdout.splitlines()]
+    if script_rows != rows:
+        return f'the explanation\'s SQL gives other rows\n  script:  {script_rows!r}\n  tabulon: {rows!r}', got
     return None
 
 
@@ -324,11 +348,12 @@ def main():
                               f'--seed {args.seed} --case {case.index}\n{detail}'.rstrip())
     seconds = time.monotonic() - start
     print(f'{len(indices) - failures} of {len(indices)} cases agree with SQLite ({seconds:.1f} s); '
-          f'{nonempty} results hold rows; commands using ' +
+          f'{nonempty} results hold rows; {SCRIPTS_CHECKED[0]} explanation scripts give the same rows; '
+          'commands using ' +
           ', '.join(f'{w} {operators[w]}' for w in OPERATORS))
     # A generator that drifted into trivial cases would pass without testing much.
     if len(indices) >= 200 and (min(operators[w] for w in OPERATORS) < len(indices) // 20 or
-                                nonempty < len(indices) // 4):
+                                nonempty < len(indices) // 4 or SCRIPTS_CHECKED[0] < len(indices) // 2):
         print('FAIL the generated cases no longer cover every operator, or too few results hold rows')
         return 1
     return 1 if failures else 0
