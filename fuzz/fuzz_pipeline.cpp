@@ -99,7 +99,11 @@ private:
 void explain(const Command &command, const Trace &trace, const Database &db) {
   for (ExplainFormat format : {ExplainFormat::text, ExplainFormat::json, ExplainFormat::dot, ExplainFormat::sql}) {
     std::ostringstream out;
-    writeExplanation(format, {command, trace, db}, out);
+    try {
+      writeExplanation(format, {command, trace, db}, out);
+    } catch (const ExplainRefused &) {
+      // SQL cannot carry a NUL byte: the run says so and writes no script.
+    }
   }
 }
 

@@ -457,6 +457,12 @@ bool writeFileWhole(const std::string &path, const std::function<void(std::ostre
   }
   return replaceFile(target, write);
 #else
+#ifdef __EMSCRIPTEN__
+  // The page's files live in memory for one run: no other user, no signal,
+  // no old file to keep, and a file system without the calls that replacing
+  // a file safely needs.
+  return writeDirectly(path, write);
+#endif
   Target target = follow(path);
   if (!target.found) {
     return false;
