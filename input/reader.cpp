@@ -37,6 +37,12 @@ std::string shown(std::string_view value) {
   return "'" + std::string(value.substr(0, n)) + (n < value.size() ? "...'" : "'");
 }
 
+// Characters of UTF-8 text: every byte but those that continue a sequence.
+std::size_t characters(std::string_view text) {
+  return static_cast<std::size_t>(
+      std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0U) != 0x80U; }));
+}
+
 std::string andMore(std::size_t count) {
   return count > 1 ? " (es meg " + std::to_string(count - 1) + " ilyen ertek)" : "";
 }
@@ -300,6 +306,7 @@ public:
     }
     notWhole_.resize(columns_.size());
     quoteLike_.resize(columns_.size());
+    tooLong_.resize(columns_.size());
     quoteMark_.resize(columns_.size());
     values_.resize(columns_.size());
   }
@@ -364,6 +371,11 @@ private:
       return false;
     }
     for (std::size_t i = 0; i < columns_.size(); ++i) {
+      if (columns_[i]->width != 0 && values_[i].size() > static_cast<std::size_t>(columns_[i]->width)) {
+        return false; // maybe too long: the character loop knows where it stands
+      }
+    }
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
       appendStored(*columns_[i], values_[i]);
     }
     in_.advanceTo(nl);
@@ -420,6 +432,10 @@ private:
         }
         quoteLike_[index].note(value, line, column);
       }
+    }
+    if (index < columns_.size() && columns_[index]->width != 0 &&
+        characters(value) > static_cast<std::size_t>(columns_[index]->width)) {
+      tooLong_[index].note(value, line, column);
     }
     if (index < columns_.size()) {
       appendStored(*columns_[index], value);
@@ -505,6 +521,17 @@ private:
       }
     }
     for (std::size_t i = 0; i < columns_.size(); ++i) {
+      const Doubtful &d = tooLong_[i];
+      if (d.count > 0) {
+        // Kept whole, as ever: the width limits nothing, but the user may
+        // have meant a shorter value or a wider column.
+        found.push_back({"a(z) " + shownName(columns_[i]->name) + " oszlop " + shown(d.value) +
+                             " erteke hosszabb, mint " + typeText(columns_[i]->width) + andMore(d.count) +
+                             ": az ertek egeszeben megmarad.",
+                         d.line, d.column});
+      }
+    }
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
       const Doubtful &d = quoteLike_[i];
       if (d.count > 0) {
         const std::string &mark = quoteMark_[i];
@@ -532,6 +559,7 @@ private:
   std::vector<Column *> columns_;
   std::vector<Doubtful> notWhole_;       // per int column
   std::vector<Doubtful> quoteLike_;      // per char column
+  std::vector<Doubtful> tooLong_;        // per char column
   std::vector<std::string> quoteMark_;   // the character quoteLike_ names
   std::vector<std::string_view> values_; // of a plain row, per column
   Doubtful overLineEnd_;
