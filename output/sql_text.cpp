@@ -110,7 +110,10 @@ std::string SqlNames::unique(const std::string &wanted, std::set<std::string> &t
   for (std::size_t n = 1; !taken.insert(folded(name)).second; ++n) {
     // "_", "__", ... as long as they fit; numbered past that, so that the
     // search ends however many names share their first 63 bytes.
-    std::string suffix = wanted.size() + n <= longestName ? std::string(n, '_') : "_" + std::to_string(n);
+    std::string suffix(wanted.size() + n <= longestName ? n : 1, '_');
+    if (wanted.size() + n > longestName) {
+      suffix += std::to_string(n);
+    }
     name = cutTo(wanted, longestName - suffix.size()) + suffix;
   }
   return name;
