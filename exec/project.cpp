@@ -36,9 +36,10 @@ void evaluateProject(Evaluation &ev, CommandNode &node) {
   if (firstRepeat != nullptr) {
     // One line for the whole list, which may repeat a column a million times.
     std::string more = repeats > 1 ? " (es meg " + std::to_string(repeats - 1) + " ismetles)" : "";
-    ev.command.warnings.push_back({"a(z) " + shownName(firstRepeat->text) +
-                                       " oszlop masodszor is szerepel: az eredmenyben ketszer lesz" + more + ".",
-                                   firstRepeat->line, firstRepeat->column});
+    warnOnce(ev, "project repeat",
+             {"a(z) " + shownName(firstRepeat->text) + " oszlop masodszor is szerepel: az eredmenyben ketszer lesz" +
+                  more + ".",
+              firstRepeat->line, firstRepeat->column});
   }
   std::uint64_t valueBytes = 0;
   for (const Column *c : sources) {

@@ -18,22 +18,22 @@ void warnAboutNames(Evaluation &ev, const CommandNode &target, const Table &r,
   std::size_t columns = columnCount(r);
   if (names.size() > columns) {
     const CommandNode &extra = *names[columns];
-    ev.command.warnings.push_back({"a(z) " + shownName(target.text) + " " + std::to_string(names.size()) +
-                                       " nevet ad " + std::to_string(columns) + " oszlopnak: a(z) " +
-                                       shownName(extra.text) + " es a tobbi kimarad.",
-                                   extra.line, extra.column});
+    warnOnce(ev, "rename surplus",
+             {"a(z) " + shownName(target.text) + " " + std::to_string(names.size()) + " nevet ad " +
+                  std::to_string(columns) + " oszlopnak: a(z) " + shownName(extra.text) + " es a tobbi kimarad.",
+              extra.line, extra.column});
   } else if (!names.empty() && names.size() < columns) {
-    ev.command.warnings.push_back({"a(z) " + shownName(target.text) + " csak " + std::to_string(names.size()) +
-                                       " nevet ad " + std::to_string(columns) +
-                                       " oszlopnak: a tobbi oszlop megtartja a nevet.",
-                                   target.line, target.column});
+    warnOnce(ev, "rename short",
+             {"a(z) " + shownName(target.text) + " csak " + std::to_string(names.size()) + " nevet ad " +
+                  std::to_string(columns) + " oszlopnak: a tobbi oszlop megtartja a nevet.",
+              target.line, target.column});
   }
   std::unordered_set<std::string_view> seen;
   for (std::size_t i = 0; i < names.size() && i < columns; ++i) {
     warnIfQuoted(ev, *names[i]);
     if (!seen.insert(names[i]->text).second) {
-      ev.command.warnings.push_back(
-          {"a(z) " + shownName(names[i]->text) + " nev masodszor is szerepel.", names[i]->line, names[i]->column});
+      warnOnce(ev, "rename repeat",
+               {"a(z) " + shownName(names[i]->text) + " nev masodszor is szerepel.", names[i]->line, names[i]->column});
     }
   }
 }

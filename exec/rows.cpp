@@ -111,11 +111,27 @@ CommandNode &operandNode(Evaluation &ev, const CommandNode &op, int id, int posi
   return *node;
 }
 
+void warnOnce(Evaluation &ev, std::string_view kind, Warning warning) {
+  auto [entry, first] = ev.warned.try_emplace(kind);
+  WarnedKind &w = entry->second;
+  if (first) {
+    w.index = ev.command.warnings.size();
+    w.message = warning.message;
+    ev.command.warnings.push_back(std::move(warning));
+    return;
+  }
+  // The count goes before the message's closing mark.
+  ++w.more;
+  std::string &message = ev.command.warnings[w.index].message;
+  message =
+      w.message.substr(0, w.message.size() - 1) + " (es meg " + std::to_string(w.more) + " hasonlo)" + w.message.back();
+}
+
 void warnIfQuoted(Evaluation &ev, const CommandNode &name) {
   if (name.kind == NodeKind::literal) {
-    ev.command.warnings.push_back(
-        {"a(z) '" + shownName(name.text) + "' idezve all, de oszlopnevkent szamit: " + shownName(name.text) + ".",
-         name.line, name.column});
+    warnOnce(ev, "quoted name",
+             {"a(z) '" + shownName(name.text) + "' idezve all, de oszlopnevkent szamit: " + shownName(name.text) + ".",
+              name.line, name.column});
   }
 }
 
