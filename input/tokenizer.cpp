@@ -5,10 +5,12 @@
 // without its closing quote, no command at all) stops the run.
 #include "input/tokenizer.h"
 
+#include "input/blanks.h"
 #include "input/prefix_form.h"
 #include "store/error.h"
 #include "store/lookalike.h"
 
+#include <algorithm>
 #include <climits>
 #include <string>
 #include <utility>
@@ -173,6 +175,9 @@ private:
   void finish(int ch) {
     long long line = in_.line();
     long long column = ch == '\n' ? in_.column() : in_.column() + 1;
+    if (ch == '\n') {
+      checkLineTwo();
+    }
     if (open_.size() > 1) {
       if (!word_.empty()) {
         createNode(NodeKind::name, ch);
@@ -189,6 +194,34 @@ private:
     if (nextId_ == 1) {
       throw InputError("A parancs ures.", 1, 1);
     }
+  }
+
+  // Line 2 is read as a header. A command that goes on there, or a second
+  // command, would otherwise be reported as a header without types.
+  void checkLineTwo() const {
+    std::string_view rest = in_.rest();
+    std::string_view two = rest.substr(0, rest.find('\n'));
+    std::size_t open = two.find('(');
+    if (open_.size() > 1 && !two.empty() && open == std::string_view::npos &&
+        two.find_first_not_of(" \t") != std::string_view::npos) {
+      throw InputError("A parancs a 2. sorban folytatodik? Az egesz parancsnak az 1. sorban kell allnia.",
+                       in_.line() + 1, 1);
+    }
+    if (open == std::string_view::npos || !isRelational(kindOfWord(trimmed(two.substr(0, open))))) {
+      return;
+    }
+    // A header names a type after each column; a command's operands have none.
+    std::string_view list = two.substr(open + 1);
+    for (std::size_t at = 0; at <= list.size();) {
+      std::size_t comma = std::min(list.find(',', at), list.size());
+      std::string_view entry = trimmed(list.substr(at, comma - at));
+      if (entry.find_first_of(" \t") != std::string_view::npos) {
+        return;
+      }
+      at = comma + 1;
+    }
+    throw InputError("A 2. sor egy masodik parancsnak latszik: egy file-ban egy parancs allhat, az 1. sorban.",
+                     in_.line() + 1, 1);
   }
 
   void warn(std::string message, long long line, long long column) {
