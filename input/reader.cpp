@@ -286,7 +286,10 @@ bool plainRow(const char *row, const char *nl, const std::vector<Column *> &colu
       if (k == 0 && std::memchr(start, '(', static_cast<std::size_t>(finish - start)) != nullptr) {
         return false;
       }
-      if (start != finish && (mayBeQuote(*start) || mayBeQuote(finish[-1]))) {
+      // The byte test first, so that most values skip the exact one; a
+      // value of Cyrillic or CJK text may end in such a byte.
+      if (start != finish && (mayBeQuote(*start) || mayBeQuote(finish[-1])) &&
+          !quoteLike({start, static_cast<std::size_t>(finish - start)}, false).empty()) {
         return false; // the character loop names a stray quote
       }
     }

@@ -245,7 +245,7 @@ def sqlite_results(sqlite, cases):
     return results
 
 
-def run_case(binary, work, case, rows):
+def run_case(binary, sqlite, work, case, rows):
     """Returns None when tabulon agrees with SQLite, else (reason, output file)."""
     data = case.text.encode()
     with open(os.path.join(work, 'input.txt'), 'wb') as f:
@@ -272,13 +272,13 @@ def run_case(binary, work, case, rows):
     if got[len(copy):] != want.encode():
         tail = got[len(copy):].decode(errors='replace')
         return f'the result differs from SQLite\n  sqlite:  {want!r}\n  tabulon: {tail!r}', got
-    return check_script(work, rows, got)
+    return check_script(sqlite, work, rows, got)
 
 
 SCRIPTS_CHECKED = [0]
 
 
-def check_script(work, rows, got):
+def check_script(sqlite, work, rows, got):
     """The explanation's SQL script must give tabulon's rows, in its order,
     wherever it says it can (no "No query" and no warning)."""
     with open(os.path.join(work, 'explain.sql'), encoding='utf-8', errors='replace') as f:
@@ -286,7 +286,7 @@ def check_script(work, rows, got):
     if '-- No query' in script or '-- Warning:' in script:
         return None
     SCRIPTS_CHECKED[0] += 1
-    proc = subprocess.run(['sqlite3', '-bail', '-batch', ':memory:'], input='.mode quote\n' + script,
+    proc = subprocess.run([sqlite, '-bail', '-batch', ':memory:'], input='.mode quote\n' + script,
                           capture_output=True, text=True)
     if proc.returncode != 0 or proc.stderr:
         return f'the explanation\'s SQL fails in sqlite3: {proc.stderr.strip()}', got
@@ -337,7 +337,7 @@ def main():
                 rows = results[case.index]
                 operators.update(w for w in OPERATORS if w + '(' in case.command)
                 nonempty += bool(rows)
-                failure = run_case(binary, work, case, rows)
+                failure = run_case(binary, sqlite, work, case, rows)
                 if failure:
                     failures += 1
                     if failures <= 10:
