@@ -7,6 +7,7 @@
 #include "app/explain_output.h"
 #include "app/options.h"
 #include "app/run.h"
+#include "check/check.h"
 #include "exec/executor.h"
 #include "exec/trace.h"
 #include "input/reader.h"
@@ -14,6 +15,7 @@
 #include "platform/pause.h"
 #include "store/error.h"
 
+#include <algorithm>
 #include <new>
 #include <ostream>
 #include <string>
@@ -58,6 +60,18 @@ void printWarnings(const Run &run, Console &console) {
   }
 }
 
+// Thrown when the run's mistakes are noted in its command's errors.
+struct MistakesNoted {};
+
+// The check pass, which adds to the mistakes that reading found.
+void checkMistakes(Run &run) {
+  try {
+    checkCommand(run.db, run.command);
+  } catch (const ErrorLimitReached &) {
+    // The errors noted so far are the run's answer.
+  }
+}
+
 // The stages of one run; false when a stage failed with its own message.
 bool runStages(Run &run, Console &console) {
   std::ostream &out = console.out;
@@ -71,12 +85,25 @@ bool runStages(Run &run, Console &console) {
     }
     return false;
   }
+  if (!run.command.errors.empty()) {
+    // A mistake in a row or a header hides none in the command.
+    if (run.command.read && run.command.errors.size() < errorLimit) {
+      checkMistakes(run);
+    }
+    throw MistakesNoted{};
+  }
   out << "\t\t kesz." << std::endl;
   printWarnings(run, console);
   out << "Parancs vegrehajtasa...";
-  Evaluation ev{run.db, run.command, run.budget};
   if (run.trace) {
     run.trace->noteInputs(run.db);
+  }
+  checkMistakes(run);
+  if (!run.command.errors.empty()) {
+    throw MistakesNoted{};
+  }
+  Evaluation ev{run.db, run.command, run.budget};
+  if (run.trace) {
     ev.trace = &*run.trace;
   }
   executeCommands(ev);
@@ -91,6 +118,26 @@ bool runStages(Run &run, Console &console) {
   }
   out << "\t\t kesz." << std::endl << std::endl;
   return true;
+}
+
+// One line per mistake, in file order, and a last line when the limit cut
+// the search short.
+std::string mistakeLines(Run &run) {
+  std::vector<Warning> &errors = run.command.errors;
+  std::stable_sort(errors.begin(), errors.end(), [](const Warning &a, const Warning &b) {
+    return a.line != b.line ? a.line < b.line : a.column < b.column;
+  });
+  std::string lines;
+  for (const Warning &e : errors) {
+    lines += lines.empty() ? "" : "\n";
+    lines += printable("tabulon: " + placeOf(run.inputPath, e.line, e.column) + ": " + e.message);
+  }
+  if (errors.size() >= errorLimit) {
+    lines += "\n";
+    lines +=
+        printable("tabulon: " + run.inputPath + ": " + std::to_string(errorLimit) + " hiba utan a tobbit nem keresi.");
+  }
+  return lines;
 }
 
 int runGuarded(int argc, const char *const *argv, std::ostream &out, std::ostream &err, bool &failureShown) {
@@ -117,6 +164,8 @@ int runGuarded(int argc, const char *const *argv, std::ostream &out, std::ostrea
   std::string why;
   try {
     return explain(runStages(run, console) ? 0 : 1);
+  } catch (const MistakesNoted &) {
+    why = mistakeLines(run);
   } catch (const InputError &e) {
     why = printable("tabulon: " + placeOf(run.inputPath, e.line(), e.column()) + ": " + e.message());
     if (run.trace) {
@@ -133,13 +182,21 @@ int runGuarded(int argc, const char *const *argv, std::ostream &out, std::ostrea
   } catch (...) {
     why = "tabulon: ismeretlen hiba.";
   }
+  if (run.trace && !run.trace->failure() && !run.command.errors.empty()) {
+    const Warning &first = run.command.errors.front();
+    run.trace->fail(first.line, first.column, first.message, first.node);
+  }
   if (run.trace && !run.trace->failure()) {
     run.trace->fail(0, 0, why.substr(why.find(' ') + 1));
   }
   out << std::endl << std::endl << "Hib\xE1s input file!" << std::endl;
   failureShown = true;
   printWarnings(run, console);
-  err << why << std::endl;
+  for (std::size_t from = 0; from <= why.size();) {
+    std::size_t nl = std::min(why.find('\n', from), why.size());
+    err << why.substr(from, nl - from) << std::endl;
+    from = nl + 1;
+  }
   int status = explain(1);
   pauseConsole();
   return status;

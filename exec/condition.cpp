@@ -5,11 +5,9 @@
 // or nested sharing would cost 2^depth evaluations.
 #include "exec/condition.h"
 
-#include "exec/columns.h"
-#include "exec/misplaced_word.h"
+#include "check/columns.h"
 #include "exec/rows.h"
 #include "exec/trace.h"
-#include "exec/wording.h"
 #include "store/error.h"
 #include "store/int_value.h"
 
@@ -92,8 +90,7 @@ private:
     int id = operandId(n, position);
     const CommandNode *found = id > 0 ? command_.findNode(id) : nullptr;
     if (found == nullptr) {
-      throw InputError("A(z) " + shownName(n.text) + " feltetelnek hianyzik " + withArticle(position) + " operandusa.",
-                       n.line, n.column);
+      throw InternalError("operand " + std::to_string(position) + " of " + n.text + " missing after the check");
     }
     return *found;
   }
@@ -110,7 +107,7 @@ private:
       return;
     }
     if (!isCondition(n.kind)) {
-      rejectAsCondition(n);
+      throw InternalError(n.text + " is no condition, after the check");
     }
     frames_.push_back({&n, 0});
   }
@@ -163,25 +160,11 @@ private:
     return {{}, &columns_.find(n)};
   }
 
-  // An int column compared with a literal that is no whole number would
-  // compare with the number that the literal's leading digits make.
-  static void requireWholeNumber(const Side &literal, const CommandNode &literalNode, const Side &other,
-                                 const CommandNode &otherNode) {
-    if (literal.column == nullptr && other.column != nullptr && other.column->width == 0 &&
-        !isWholeNumber(literal.literal)) {
-      throw InputError("A(z) '" + shownName(literalNode.text) + "' nem egesz szam, de a(z) " +
-                           shownName(otherNode.text) + " oszlop int.",
-                       literalNode.line, literalNode.column);
-    }
-  }
-
   Mask compare(const CommandNode &n) {
     const CommandNode &leftNode = operand(n, 1);
     const CommandNode &rightNode = operand(n, 2);
     Side left = side(leftNode);
     Side right = side(rightNode);
-    requireWholeNumber(left, leftNode, right, rightNode);
-    requireWholeNumber(right, rightNode, left, leftNode);
     Mask out;
     bool numeric =
         (left.column != nullptr && left.column->width == 0) || (right.column != nullptr && right.column->width == 0);

@@ -2,15 +2,15 @@
 #include "exec/executor.h"
 
 #include "exec/lifetimes.h"
-#include "exec/misplaced_word.h"
 #include "exec/operators.h"
 #include "exec/trace.h"
 #include "store/error.h"
 
 #include <string>
 
-void executeCommands(Evaluation &ev) {
-  checkRoot(ev.command);
+namespace {
+
+void evaluateAll(Evaluation &ev) {
   CommandNode *head = ev.command.head();
   if (head->prev == nullptr) {
     return;
@@ -50,5 +50,18 @@ void executeCommands(Evaluation &ev) {
     }
     // After the trace has copied what it shows of the operands.
     lifetimes.evaluated(ev, *node);
+  }
+}
+
+} // namespace
+
+void executeCommands(Evaluation &ev) {
+  try {
+    evaluateAll(ev);
+  } catch (const ResultTooLarge &) {
+    throw;
+  } catch (const InputError &e) {
+    // Every mistake of the input was the check's to find.
+    throw InternalError("the check let a mistake through: " + e.message());
   }
 }

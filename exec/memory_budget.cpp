@@ -32,8 +32,8 @@ void claimResultMemory(Evaluation &ev, const CommandNode &node, std::uint64_t ro
   std::uint64_t estimate = addBytes(timesBytes(cells, Column::bytesPerValue), valueBytes);
   MemoryBudget &budget = ev.budget;
   if (addBytes(budget.claimed, estimate) > budget.limit) {
-    throw InputError("A(z) " + shownName(node.text) + " eredmenye tul nagy: " + std::to_string(rows) + " sor.",
-                     node.line, node.column);
+    throw ResultTooLarge("A(z) " + shownName(node.text) + " eredmenye tul nagy: " + std::to_string(rows) + " sor.",
+                         node.line, node.column);
   }
   budget.claimed += estimate;
   if (node.result != nullptr) {

@@ -1,45 +1,24 @@
 // project(R, c1, c2, ...): the named columns in the named order, rows in
 // ascending order, of each group of equal rows the first in R's order:
 // hashing the rows finds those firsts, and only they are sorted.
-#include "exec/columns.h"
+#include "check/columns.h"
 #include "exec/memory_budget.h"
 #include "exec/operators.h"
 #include "exec/project_order.h"
 #include "exec/rows.h"
-#include "exec/wording.h"
-#include "store/error.h"
 
-#include <unordered_set>
+#include <cassert>
 #include <vector>
 
 void evaluateProject(Evaluation &ev, CommandNode &node) {
   Table &result = createTempTable(ev, node);
   Table &r = resolveOperand(ev, node, 1);
-  if (node.moreArgs.empty()) {
-    throw InputError("A(z) " + shownName(node.text) + " operatornak hianyzik " + withArticle(2) + " operandusa.",
-                     node.line, node.column);
-  }
+  assert(!node.moreArgs.empty() && "the check found the column list");
   std::vector<const Column *> sources;
   int position = 2;
   ColumnIndex columns(r);
-  std::unordered_set<const Column *> seen;
-  const CommandNode *firstRepeat = nullptr;
-  std::size_t repeats = 0;
   for (const ArgLink &link : node.moreArgs) {
-    const CommandNode &name = operandNode(ev, node, link.id, position++);
-    warnIfQuoted(ev, name);
-    sources.push_back(&columns.find(name));
-    if (!seen.insert(sources.back()).second && repeats++ == 0) {
-      firstRepeat = &name;
-    }
-  }
-  if (firstRepeat != nullptr) {
-    // One line for the whole list, which may repeat a column a million times.
-    std::string more = repeats > 1 ? " (es meg " + std::to_string(repeats - 1) + " ismetles)" : "";
-    warnOnce(ev, "project repeat",
-             {"a(z) " + shownName(firstRepeat->text) + " oszlop masodszor is szerepel: az eredmenyben ketszer lesz" +
-                  more + ".",
-              firstRepeat->line, firstRepeat->column});
+    sources.push_back(&columns.find(operandNode(ev, node, link.id, position++)));
   }
   std::uint64_t valueBytes = 0;
   for (const Column *c : sources) {

@@ -2,13 +2,11 @@
 // every operator shares.
 #include "exec/rows.h"
 
-#include "exec/misplaced_word.h"
-#include "exec/wording.h"
-#include "input/near_name.h"
 #include "store/error.h"
 #include "store/int_value.h"
 
 #include <algorithm>
+#include <cassert>
 #include <string>
 
 int compareValues(std::int32_t width, std::string_view a, std::string_view b) {
@@ -82,82 +80,21 @@ void copyColumns(Table &result, const Table &source) {
   }
 }
 
-namespace {
-
-// Where the file shows why the relation is missing, the error points there;
-// otherwise at the name, with the nearest relation name of the file.
-[[noreturn]] void rejectMissingRelation(const Evaluation &ev, const CommandNode &node) {
-  for (const LostRelation &lost : ev.command.lost) {
-    if (lost.name == node.text) {
-      throw InputError(lost.message, lost.line, lost.column);
-    }
-  }
-  std::vector<std::string_view> names;
-  for (const auto &t : ev.db.tables) {
-    names.emplace_back(t->name);
-  }
-  throw InputError("A(z) " + shownName(node.text) + " relacio nem letezik." + suggestion(node.text, names), node.line,
-                   node.column);
-}
-
-} // namespace
-
 CommandNode &operandNode(Evaluation &ev, const CommandNode &op, int id, int position) {
   CommandNode *node = id > 0 ? ev.command.findNode(id) : nullptr;
   if (node == nullptr) {
-    throw InputError("A(z) " + shownName(op.text) + " operatornak hianyzik " + withArticle(position) + " operandusa.",
-                     op.line, op.column);
+    throw InternalError("operand " + std::to_string(position) + " of " + op.text + " missing after the check");
   }
   return *node;
 }
 
-void warnOnce(Evaluation &ev, std::string_view kind, Warning warning) {
-  auto [entry, first] = ev.warned.try_emplace(kind);
-  WarnedKind &w = entry->second;
-  if (first) {
-    w.index = ev.command.warnings.size();
-    w.message = warning.message;
-    ev.command.warnings.push_back(std::move(warning));
-    return;
-  }
-  // The count goes before the message's closing mark.
-  ++w.more;
-  std::string &message = ev.command.warnings[w.index].message;
-  message =
-      w.message.substr(0, w.message.size() - 1) + " (es meg " + std::to_string(w.more) + " hasonlo)" + w.message.back();
-}
-
-void warnIfQuoted(Evaluation &ev, const CommandNode &name) {
-  if (name.kind == NodeKind::literal) {
-    warnOnce(ev, "quoted name",
-             {"a(z) '" + shownName(name.text) + "' idezve all, de oszlopnevkent szamit: " + shownName(name.text) + ".",
-              name.line, name.column});
-  }
-}
-
 Table &resolveOperand(Evaluation &ev, const CommandNode &op, int position) {
-  int id = operandId(op, position);
-  CommandNode &node = operandNode(ev, op, id, position);
+  CommandNode &node = operandNode(ev, op, operandId(op, position), position);
   if (node.kind == NodeKind::name) {
     node.result = ev.db.findTable(node.text);
-    if (node.result == nullptr) {
-      rejectMissingRelation(ev, node);
-    }
-    return *node.result;
   }
-  if (node.kind == NodeKind::otherWord && !node.text.empty()) {
-    rejectAsOperator(node);
-  }
-  if (!isRelational(node.kind)) {
-    throw InputError("A(z) " + shownName(op.text) + " operator " + std::to_string(position) +
-                         ". operandusa nem relacio.",
-                     node.line, node.column);
-  }
-  // An operand node shared by two operators can stand after one of them.
   if (node.result == nullptr) {
-    throw InputError("A(z) " + shownName(op.text) + " operator " + std::to_string(position) +
-                         ". operandusa nem ertekelheto ki elotte.",
-                     node.line, node.column);
+    throw InternalError("operand " + std::to_string(position) + " of " + op.text + " unresolved after the check");
   }
   return *node.result;
 }
@@ -166,23 +103,8 @@ MergeOperands openMerge(Evaluation &ev, CommandNode &node) {
   Table &result = createTempTable(ev, node);
   Table &a = resolveOperand(ev, node, 1);
   Table &b = resolveOperand(ev, node, 2);
-  std::size_t na = columnCount(a);
-  std::size_t nb = columnCount(b);
-  if (na != nb) {
-    throw InputError("A(z) " + shownName(node.text) + " operandusainak oszlopszama elter: " + std::to_string(na) +
-                         " es " + std::to_string(nb) + ".",
-                     node.line, node.column);
-  }
-  // Merged under A's header, a char value would be written as an int.
-  int position = 1;
-  for (const Column *ca = firstColumn(a), *cb = firstColumn(b); ca != nullptr; ca = ca->next, cb = cb->next) {
-    if ((ca->width == 0) != (cb->width == 0)) {
-      throw InputError("A(z) " + shownName(node.text) + " operandusainak " + std::to_string(position) +
-                           ". oszlopa tipusban elter: " + typeText(ca->width) + " es " + typeText(cb->width) + ".",
-                       node.line, node.column);
-    }
-    ++position;
-  }
+  // The check found their columns alike in number and kind.
+  assert(columnCount(a) == columnCount(b));
   copyColumns(result, a);
   return {result, a, b};
 }

@@ -58,19 +58,11 @@ void copyColumns(Table &result, const Table &source);
 
 // The relation that operand number position (1 or 2) of op stands for.
 Table &resolveOperand(Evaluation &ev, const CommandNode &op, int position);
-// The operand node at position, or an error naming what op lacks.
+// The operand node at position; the check found it.
 CommandNode &operandNode(Evaluation &ev, const CommandNode &op, int id, int position);
 
-// Adds a warning of kind (a fixed text naming it), or, when one of that kind
-// was given already, counts it there: a command may nest a thousand renames.
-void warnOnce(Evaluation &ev, std::string_view kind, Warning warning);
-
-// A quoted word where a column name belongs (project, rename) is read as the
-// name, with a warning: the quotes are the user's, not the name's.
-void warnIfQuoted(Evaluation &ev, const CommandNode &name);
-
-// The two operands of union or minus, checked to have as many columns, and
-// the result with their columns.
+// The two operands of union or minus, which the check found alike, and the
+// result with their columns.
 struct MergeOperands {
   Table &result;
   Table &first;

@@ -97,8 +97,8 @@ void Trace::conditionEvaluated(const CommandNode &node, const std::vector<bool> 
   condition.trueRows = static_cast<std::size_t>(std::count(mask.begin(), mask.end(), true));
 }
 
-void Trace::fail(long long line, long long column, std::string message) {
-  failure_ = TraceFailure{current_, line, column, std::move(message)};
+void Trace::fail(long long line, long long column, std::string message, int node) {
+  failure_ = TraceFailure{current_ != 0 ? current_ : node, line, column, std::move(message)};
   current_ = 0;
 }
 

@@ -69,8 +69,9 @@ public:
   // results must still be alive.
   void operatorEnds(const Command &command, const CommandNode &node);
   void conditionEvaluated(const CommandNode &node, const std::vector<bool> &mask);
-  // The operator under way, if any, is the one that failed.
-  void fail(long long line, long long column, std::string message);
+  // The operator under way, if any, is the one that failed; before
+  // evaluation, node names the operator whose check failed (0: none).
+  void fail(long long line, long long column, std::string message, int node = 0);
 
   [[nodiscard]] const std::vector<TraceStep> &steps() const { return steps_; }
   [[nodiscard]] const TraceStep *stepOf(int nodeId) const;

@@ -1,6 +1,7 @@
 // libFuzzer target: the whole pipeline in-process on arbitrary bytes - load
 // from the buffer, execute, write to a buffer, explain in every form -
 // checking the invariants that every run must keep.
+#include "check/check.h"
 #include "exec/executor.h"
 #include "exec/memory_budget.h"
 #include "exec/rows.h"
@@ -120,6 +121,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   try {
     loadFrom(db, command, text);
     checkRectangular(db.tables);
+    if (command.errors.empty()) {
+      try {
+        checkCommand(db, command);
+      } catch (const ErrorLimitReached &) {
+      }
+    }
+    if (!command.errors.empty()) {
+      const Warning &first = command.errors.front();
+      throw InputError(first.message, first.line, first.column);
+    }
     MemoryBudget budget;
     budget.limit = std::uint64_t{64} << 20;
     Evaluation ev{db, command, budget};

@@ -9,7 +9,8 @@ class CharStream {
 public:
   static constexpr int end = -1;
 
-  explicit CharStream(std::string_view text) : pos_(text.data()), limit_(text.data() + text.size()) {}
+  explicit CharStream(std::string_view text)
+      : start_(text.data()), pos_(text.data()), limit_(text.data() + text.size()) {}
 
   // The next character as an unsigned byte value, or end.
   int get() {
@@ -58,11 +59,14 @@ public:
   [[nodiscard]] std::string_view rest() const { return {pos_, static_cast<std::size_t>(limit_ - pos_)}; }
 
   [[nodiscard]] bool atEnd() const { return atEnd_; }
+  // True when the next get() reads the first character of a line.
+  [[nodiscard]] bool atLineStart() const { return pos_ == start_ || pos_[-1] == '\n'; }
   // Position of the character last returned by get().
   [[nodiscard]] long long line() const { return line_; }
   [[nodiscard]] long long column() const { return column_; }
 
 private:
+  const char *start_ = nullptr;
   const char *pos_ = nullptr;
   const char *limit_ = nullptr;
   bool atEnd_ = false;

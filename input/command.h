@@ -3,6 +3,7 @@
 // first operand, moreArgs the operands that follow a ','.
 #pragma once
 
+#include "store/error.h"
 #include "store/warning.h"
 
 #include <array>
@@ -145,14 +146,41 @@ struct LostRelation {
   std::string message;
   long long line = 0;
   long long column = 0;
+  bool reported = false; // an error already says why: naming it adds none
 };
 
+// Past this many errors a run stops looking: the rest are likely one mistake
+// repeated, and a file of a million bad rows must not print a million lines.
+inline constexpr std::size_t errorLimit = 20;
+
+// Thrown when the errorLimit-th error is noted: reading and checking end there.
+struct ErrorLimitReached {};
+
 // The nodes of one command, owned here and indexed by id (the head is id 0),
-// and what reading the input noted for the driver and the executor.
+// and what reading and checking the input noted for the driver and the
+// executor.
 struct Command {
   std::deque<CommandNode> nodes;
   std::vector<Warning> warnings; // in the order found
+  std::vector<Warning> errors;   // in the order found, at most errorLimit
   std::vector<LostRelation> lost;
+  bool read = true; // false when line 1 could not be read as a command
+
+  // Notes a mistake that the run goes on looking past; throws
+  // ErrorLimitReached at the errorLimit-th.
+  // The same message twice on a line (a missing relation named twice) is
+  // one mistake.
+  void addError(const InputError &e) {
+    for (const Warning &known : errors) {
+      if (known.line == e.line() && known.message == e.message()) {
+        return;
+      }
+    }
+    errors.push_back({e.message(), e.line(), e.column(), 0});
+    if (errors.size() >= errorLimit) {
+      throw ErrorLimitReached{};
+    }
+  }
 
   Command() { nodes.emplace_back(); }
   Command(const Command &) = delete;

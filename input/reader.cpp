@@ -47,10 +47,33 @@ std::string andMore(std::size_t count) {
   return count > 1 ? " (es meg " + std::to_string(count - 1) + " ilyen ertek)" : "";
 }
 
-void rejectRow(const Table &table, long long line, std::size_t values, std::size_t columns) {
-  throw InputError("Hibas sor a(z) " + shownName(table.name) + " relacioban: " + std::to_string(values) + " ertek, " +
-                       std::to_string(columns) + " oszlop.",
-                   line);
+InputError badRow(const Table &table, long long line, std::size_t values, std::size_t columns) {
+  return {"Hibas sor a(z) " + shownName(table.name) + " relacioban: " + std::to_string(values) + " ertek, " +
+              std::to_string(columns) + " oszlop.",
+          line};
+}
+
+// Consumes the rest of the current line, then every line up to and with the
+// next empty one: where reading goes on after a mistake that leaves the
+// relation, or the command, unreadable.
+void skipPastEmptyLine(CharStream &in) {
+  std::string_view rest = in.rest();
+  std::size_t at = 0;
+  if (!in.atLineStart()) {
+    at = std::min(rest.find('\n'), rest.size());
+    at += at < rest.size() ? 1 : 0;
+  }
+  while (at < rest.size()) {
+    std::size_t nl = std::min(rest.find('\n', at), rest.size());
+    bool empty = nl == at;
+    at = nl + (nl < rest.size() ? 1 : 0);
+    if (empty) {
+      break;
+    }
+  }
+  for (std::size_t i = 0; i < at; ++i) {
+    in.get();
+  }
 }
 
 // The first of a kind of doubtful value in one column or relation, and how
@@ -337,12 +360,20 @@ public:
       if (count == 0) {
         rowLine = in_.line();
       }
-      ch = readValue(ch, count);
+      bool bad = false;
+      try {
+        ch = readValue(ch, count);
+      } catch (const InputError &e) {
+        // The row is lost; the next one is read as if it were the first.
+        fail(e);
+        ch = skipLine();
+        bad = true;
+      }
       ++count;
       bool rowEnded = ch == '\n';
       if (rowEnded || ch == end) {
-        if (count != columns_.size()) {
-          rejectRow(table_, rowLine, count, columns_.size());
+        if (!bad && count != columns_.size()) {
+          fail(badRow(table_, rowLine, count, columns_.size()));
         }
         count = 0;
       }
@@ -354,12 +385,33 @@ public:
     // A ',' that is the file's last character leaves its row open: the value
     // after it is never read, so the row may be short.
     if (count != 0 && count != columns_.size()) {
-      rejectRow(table_, rowLine, count, columns_.size());
+      fail(badRow(table_, rowLine, count, columns_.size()));
+    }
+    if (failed_) {
+      // A bad row may have left some columns a value longer than others; the
+      // run fails, and no one may read the ragged rows meanwhile.
+      for (Column *c : columns_) {
+        c->offsets.clear();
+        c->lengths.clear();
+        c->outliers.clear();
+        c->valueBytes = 0;
+      }
     }
     warnDoubtful();
   }
 
 private:
+  void fail(const InputError &e) {
+    failed_ = true;
+    command_.addError(e);
+  }
+
+  // Consumes up to the line end; returns it, or end.
+  int skipLine() {
+    in_.skipRun('\n');
+    return in_.get();
+  }
+
   // The row whose first character was read last, stored in one step with its
   // line end when it is a plain row (see plainRow); false, nothing consumed,
   // when it is not, or has no line end.
@@ -567,6 +619,7 @@ private:
   std::vector<std::string_view> values_; // of a plain row, per column
   Doubtful overLineEnd_;
   bool headerLikeWarned_ = false;
+  bool failed_ = false;
 };
 
 } // namespace
@@ -652,9 +705,18 @@ void readTables(CharStream &in, Database &db, Command &command) {
     if (!whole.empty() && ch == '(') {
       warnAboutRelationName(whole, headerLine, firstLines, command.warnings);
     }
-    std::unique_ptr<Table> table = readTable(whole, in, command, previousEmpty);
-    if (!whole.empty()) {
-      db.tables.push_back(std::move(table));
+    try {
+      std::unique_ptr<Table> table = readTable(whole, in, command, previousEmpty);
+      if (!whole.empty()) {
+        db.tables.push_back(std::move(table));
+      }
+    } catch (const InputError &e) {
+      // A header that cannot be read loses its relation, and the error says
+      // why: a command that names it hears nothing more.
+      command.addError(e);
+      command.lost.push_back({whole, {}, 0, 0, true});
+      skipPastEmptyLine(in);
+      previousEmpty = 0;
     }
     previous = whole;
     if (!in.atEnd()) {
@@ -694,17 +756,31 @@ bool looksLikeUtf16(std::string_view text) {
 } // namespace
 
 void loadFrom(Database &db, Command &command, std::string_view text) {
-  if (looksLikeUtf16(text)) {
-    throw InputError("A file UTF-16 kodolasu (a Jegyzettomb \"Unicode\" mentese); mentsd UTF-8 kodolassal.", 1, 1);
+  try {
+    if (looksLikeUtf16(text)) {
+      command.read = false;
+      command.addError({"A file UTF-16 kodolasu (a Jegyzettomb \"Unicode\" mentese); mentsd UTF-8 kodolassal.", 1, 1});
+      return;
+    }
+    // A byte order mark, as some editors save UTF-8, is no part of the command.
+    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+    if (text.starts_with(byteOrderMark)) {
+      text.remove_prefix(byteOrderMark.size());
+    }
+    CharStream in(text);
+    try {
+      parseCommand(command, in);
+    } catch (const InputError &e) {
+      // The relations are still read, for their own mistakes, from the first
+      // empty line on: what comes before it belongs to the broken command.
+      command.read = false;
+      command.addError(e);
+      skipPastEmptyLine(in);
+    }
+    readTables(in, db, command);
+  } catch (const ErrorLimitReached &) {
+    // The errors noted so far are the run's answer.
   }
-  // A byte order mark, as some editors save UTF-8, is no part of the command.
-  constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
-  if (text.starts_with(byteOrderMark)) {
-    text.remove_prefix(byteOrderMark.size());
-  }
-  CharStream in(text);
-  parseCommand(command, in);
-  readTables(in, db, command);
 }
 
 bool loadInput(Database &db, Command &command, const std::string &path, InputBytes &text) {

@@ -107,6 +107,18 @@ void writeNode(std::ostream &out, const Explained &e, const CommandNode &node) {
   out << "}";
 }
 
+// A list of places with their texts: the run's warnings or errors.
+void writePlaces(std::ostream &out, std::string_view key, const std::vector<Warning> &places) {
+  out << ",\n  \"" << key << "\": [";
+  for (std::size_t i = 0; i < places.size(); ++i) {
+    out << (i > 0 ? ",\n    " : "\n    ") << R"({"line": )" << places[i].line << R"(, "column": )" << places[i].column
+        << R"(, "text": )";
+    writeString(out, places[i].message);
+    out << "}";
+  }
+  out << (places.empty() ? "]" : "\n  ]");
+}
+
 } // namespace
 
 void writeExplainJson(const Explained &explained, std::ostream &out) {
@@ -127,16 +139,10 @@ void writeExplainJson(const Explained &explained, std::ostream &out) {
     }
   }
   out << (first ? "]" : "\n  ]");
-  // Every warning the run found, so that a reader need not parse standard error.
-  out << ",\n  \"warnings\": [";
-  const std::vector<Warning> &warnings = explained.command.warnings;
-  for (std::size_t i = 0; i < warnings.size(); ++i) {
-    out << (i > 0 ? ",\n    " : "\n    ") << R"({"line": )" << warnings[i].line << R"(, "column": )"
-        << warnings[i].column << R"(, "text": )";
-    writeString(out, warnings[i].message);
-    out << "}";
-  }
-  out << (warnings.empty() ? "]" : "\n  ]");
+  // Every warning and error the run found, so that a reader need not parse
+  // standard error.
+  writePlaces(out, "warnings", explained.command.warnings);
+  writePlaces(out, "errors", explained.command.errors);
   if (const auto &failure = explained.trace.failure()) {
     out << ",\n  \"error\": {\"node\": ";
     if (failure->nodeId > 0) {

@@ -22,6 +22,13 @@ private:
   long long column_;
 };
 
+// A result past the memory that the run may use: nothing in the input is
+// wrong, but the run cannot go on; the only error evaluation may end with.
+class ResultTooLarge : public InputError {
+public:
+  using InputError::InputError;
+};
+
 // A broken invariant that release builds still check, where going on would
 // give a wrong result rather than a crash; asserts cover the rest.
 class InternalError : public std::logic_error {

@@ -8,4 +8,5 @@ struct Warning {
   std::string message;
   long long line = 0;
   long long column = 0;
+  int node = 0; // of an error: the operator that it stops, 0 when none
 };

@@ -103,14 +103,20 @@ def parse_rows(rows, types):
 def check_json(tabulon, case, work, tool):
     status, path, result = run_case(tabulon, case, work, "json")
     doc = json.loads(path.read_bytes())
-    base = {"version", "root", "nodes", "warnings"}
+    base = {"version", "root", "nodes", "warnings", "errors"}
     allowed = base | ({"error"} if status else set())
     assert set(doc) - {"error"} == base and set(doc) <= allowed, f"top keys {set(doc)}"
     # The warnings are those of standard error, in its order.
     warned = re.findall(rb"^tabulon: input\.txt(?::(\d+))?(?::(\d+))?: Figyelem: ", (work / "stderr").read_bytes(), re.M)
     assert [(w["line"], w["column"]) for w in doc["warnings"]] == [(int(a or 0), int(b or 0)) for a, b in warned], \
         f"warnings {doc['warnings']}, standard error {warned}"
-    assert all(set(w) == {"line", "column", "text"} and isinstance(w["text"], str) for w in doc["warnings"])
+    # The errors too; a failure that is no mistake of the file (memory) has none.
+    errors = [e for e in re.findall(rb"^tabulon: input\.txt(?::(\d+))?(?::(\d+))?: (.*)$",
+                                    (work / "stderr").read_bytes(), re.M) if e[0] and not e[2].startswith(b"Figyelem: ")]
+    assert [(e["line"], e["column"]) for e in doc["errors"]] == [(int(a or 0), int(b or 0)) for a, b, _ in errors] \
+        or not doc["errors"] and len(errors) <= 1, f"errors {doc['errors']}, standard error {errors}"
+    assert all(set(w) == {"line", "column", "text"} and isinstance(w["text"], str)
+               for w in doc["warnings"] + doc["errors"])
     assert doc["version"] == 1
     nodes = {}
     for node in doc["nodes"]:

@@ -21,8 +21,13 @@ struct Loaded {
   [[nodiscard]] Table *rootResult() const { return command.root()->result; }
 };
 
+// Loads text; the first mistake found, if any, is thrown.
 inline void loadText(Loaded &run, std::string_view text) {
   loadFrom(run.db, run.command, run.texts.emplace_back(text));
+  if (!run.command.errors.empty()) {
+    const Warning &first = run.command.errors.front();
+    throw InputError(first.message, first.line, first.column);
+  }
 }
 
 // The values of one column, in row order.

@@ -1,6 +1,6 @@
 // Wording of the errors for words out of place. Keywords are case-sensitive;
 // the suggestion catches UNION, eq and a letter or two out of place.
-#include "exec/misplaced_word.h"
+#include "check/misplaced_word.h"
 
 #include "input/command.h"
 #include "input/near_name.h"
@@ -15,7 +15,7 @@ std::string shown(const CommandNode &node) {
 
 } // namespace
 
-void rejectAsOperator(const CommandNode &node) {
+InputError notAnOperator(const CommandNode &node) {
   std::string message;
   if (node.kind == NodeKind::otherWord && node.text.empty()) {
     message = "A ( elott hianyzik az operator neve.";
@@ -27,10 +27,10 @@ void rejectAsOperator(const CommandNode &node) {
       message += suggestion(node.text, keywordsOf(isRelational));
     }
   }
-  throw InputError(message, node.line, node.column);
+  return {message, node.line, node.column};
 }
 
-void rejectAsCondition(const CommandNode &node) {
+InputError notACondition(const CommandNode &node) {
   std::string message;
   if (node.kind == NodeKind::otherWord && node.text.empty()) {
     message = "A ( elott hianyzik a feltetel neve.";
@@ -42,12 +42,5 @@ void rejectAsCondition(const CommandNode &node) {
       message += prefixFormHint(node.typed.empty() ? node.text : node.typed);
     }
   }
-  throw InputError(message, node.line, node.column);
-}
-
-void checkRoot(const Command &command) {
-  const CommandNode *root = command.root();
-  if (root != nullptr && !isRelational(root->kind)) {
-    rejectAsOperator(*root);
-  }
+  return {message, node.line, node.column};
 }

@@ -1,7 +1,7 @@
 // Column lookup by name. After a product of relations that share a column
 // name, the name alone cannot tell which column is meant: that is an error
 // rather than a silent choice of the first.
-#include "exec/columns.h"
+#include "check/columns.h"
 
 #include "input/near_name.h"
 #include "store/error.h"

@@ -1,6 +1,6 @@
 // The Hungarian article before a number: "az" where the number's name starts
 // with a vowel (1, 5, 1000, 5000 ...), "a" otherwise.
-#include "exec/wording.h"
+#include "check/wording.h"
 
 std::string withArticle(int n) {
   std::string digits = std::to_string(n);

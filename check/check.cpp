@@ -1,0 +1,449 @@
+// The check walks the command in evaluation order, as the executor does, but
+// over schemas: copies of the relations' columns without rows, renamed and
+// combined as the operators would. A node whose check failed has no schema;
+// what reads it is not checked further, so that one mistake gives one error.
+// Schemas that no operator will read again are freed, as results are, so a
+// command nesting a million operators holds few at a time.
+#include "check/check.h"
+
+#include "check/columns.h"
+#include "check/misplaced_word.h"
+#include "check/wording.h"
+#include "input/near_name.h"
+#include "store/error.h"
+#include "store/int_value.h"
+
+#include <cassert>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace {
+
+void copySchema(Table &target, const Table &source) {
+  Column *last = target.schema;
+  while (last->next != nullptr) {
+    last = last->next;
+  }
+  for (const Column *c = firstColumn(source); c != nullptr; c = c->next) {
+    last = linkColumn(last, createColumn(target, c->name, c->width));
+  }
+}
+
+class Checker {
+public:
+  Checker(const Database &db, Command &command)
+      : command_(command), schemas_(command.nodes.size()), checked_(command.nodes.size()),
+        readers_(command.nodes.size()) {
+    for (const auto &table : db.tables) {
+      auto copy = std::make_unique<Table>(table->name);
+      copySchema(*copy, *table);
+      shadow_.tables.push_back(std::move(copy));
+    }
+    for (const CommandNode &node : command.nodes) {
+      for (int position = 1; position <= factsOf(node.kind).relationOperands; ++position) {
+        int id = operandId(node, position);
+        if (id > 0 && static_cast<std::size_t>(id) < readers_.size()) {
+          ++readers_[static_cast<std::size_t>(id)];
+        }
+      }
+    }
+  }
+
+  void run() {
+    const CommandNode *root = command_.root();
+    if (root != nullptr && !isRelational(root->kind)) {
+      command_.addError(notAnOperator(*root));
+      return;
+    }
+    CommandNode *head = command_.head();
+    for (CommandNode *node = head->prev; node != nullptr && node != head; node = node->prev) {
+      if (!isRelational(node->kind)) {
+        continue; // conditions, literals and names are checked by their users
+      }
+      reads_.clear();
+      current_ = node->id;
+      Table *schema = check(*node);
+      auto id = static_cast<std::size_t>(node->id);
+      schemas_[id] = schema;
+      checked_[id] = true;
+      if (schema != nullptr) {
+        pending_[schema] += readers_[id];
+      }
+      for (Table *read : reads_) {
+        if (--pending_[read] <= 0) {
+          pending_.erase(read);
+          shadow_.releaseResult(*read);
+        }
+      }
+    }
+  }
+
+private:
+  // The schema that node stands for, or nullptr when a mistake was noted in
+  // it or in what it reads.
+  Table *check(CommandNode &node) {
+    switch (node.kind) {
+    case NodeKind::unionOp:
+    case NodeKind::minusOp:
+      return checkMerge(node);
+    case NodeKind::productOp:
+      return checkProduct(node);
+    case NodeKind::projectOp:
+      return checkProject(node);
+    case NodeKind::renameOp:
+      return checkRename(node);
+    case NodeKind::selectOp:
+      return checkSelect(node);
+    default:
+      throw InternalError("no check for " + std::string(factsOf(node.kind).word));
+    }
+  }
+
+  void note(const InputError &e) {
+    std::size_t known = command_.errors.size();
+    command_.addError(e);
+    if (command_.errors.size() > known) {
+      command_.errors.back().node = current_;
+    }
+  }
+
+  // The operand at position, or nullptr with the error noted.
+  const CommandNode *operandAt(const CommandNode &op, int position, std::string_view what = " operatornak") {
+    int id = operandId(op, position);
+    const CommandNode *node = id > 0 ? command_.findNode(id) : nullptr;
+    if (node == nullptr) {
+      note({"A(z) " + shownName(op.text) + std::string(what) + " hianyzik " + withArticle(position) + " operandusa.",
+            op.line, op.column});
+    }
+    return node;
+  }
+
+  // The schema of a relation operand; nullptr when it is none (noted) or
+  // depends on a mistake noted before.
+  Table *relationAt(const CommandNode &op, int position) {
+    const CommandNode *node = operandAt(op, position);
+    if (node == nullptr) {
+      return nullptr;
+    }
+    if (node->kind == NodeKind::name) {
+      Table *table = shadow_.findTable(node->text);
+      if (table == nullptr) {
+        noteMissingRelation(*node);
+      }
+      return table;
+    }
+    if (node->kind == NodeKind::otherWord && !node->text.empty()) {
+      note(notAnOperator(*node));
+      return nullptr;
+    }
+    std::string ordinal = " operator " + std::to_string(position);
+    if (!isRelational(node->kind)) {
+      note({"A(z) " + shownName(op.text) + ordinal + ". operandusa nem relacio.", node->line, node->column});
+      return nullptr;
+    }
+    auto id = static_cast<std::size_t>(node->id);
+    // An operand node shared by two operators can stand after one of them.
+    if (!checked_[id]) {
+      note({"A(z) " + shownName(op.text) + ordinal + ". operandusa nem ertekelheto ki elotte.", node->line,
+            node->column});
+      return nullptr;
+    }
+    if (schemas_[id] != nullptr) {
+      reads_.push_back(schemas_[id]);
+    }
+    return schemas_[id];
+  }
+
+  // Where the file shows why the relation is missing, the error points
+  // there; otherwise at the name, with the nearest relation name of the file.
+  void noteMissingRelation(const CommandNode &node) {
+    for (const LostRelation &lost : command_.lost) {
+      if (lost.name == node.text) {
+        if (!lost.reported) {
+          note({lost.message, lost.line, lost.column});
+        }
+        return;
+      }
+    }
+    std::vector<std::string_view> names;
+    for (const auto &t : shadow_.tables) {
+      names.emplace_back(t->name);
+    }
+    note({"A(z) " + shownName(node.text) + " relacio nem letezik." + suggestion(node.text, names), node.line,
+          node.column});
+  }
+
+  Table &newResult() { return shadow_.adoptResult(std::make_unique<Table>("__!!temp")); }
+
+  Table *checkMerge(const CommandNode &node) {
+    Table *a = relationAt(node, 1);
+    Table *b = relationAt(node, 2);
+    if (a == nullptr || b == nullptr) {
+      return nullptr;
+    }
+    std::size_t na = columnCount(*a);
+    std::size_t nb = columnCount(*b);
+    if (na != nb) {
+      note({"A(z) " + shownName(node.text) + " operandusainak oszlopszama elter: " + std::to_string(na) + " es " +
+                std::to_string(nb) + ".",
+            node.line, node.column});
+      return nullptr;
+    }
+    // Merged under A's header, a char value would be written as an int.
+    int position = 1;
+    for (const Column *ca = firstColumn(*a), *cb = firstColumn(*b); ca != nullptr; ca = ca->next, cb = cb->next) {
+      if ((ca->width == 0) != (cb->width == 0)) {
+        note({"A(z) " + shownName(node.text) + " operandusainak " + std::to_string(position) +
+                  ". oszlopa tipusban elter: " + typeText(ca->width) + " es " + typeText(cb->width) + ".",
+              node.line, node.column});
+        return nullptr;
+      }
+      ++position;
+    }
+    Table &result = newResult();
+    copySchema(result, *a);
+    return &result;
+  }
+
+  Table *checkProduct(const CommandNode &node) {
+    Table *a = relationAt(node, 1);
+    Table *b = relationAt(node, 2);
+    if (a == nullptr || b == nullptr) {
+      return nullptr;
+    }
+    Table &result = newResult();
+    copySchema(result, *a);
+    copySchema(result, *b);
+    return &result;
+  }
+
+  Table *checkProject(const CommandNode &node) {
+    Table *r = relationAt(node, 1);
+    if (node.moreArgs.empty()) {
+      note({"A(z) " + shownName(node.text) + " operatornak hianyzik " + withArticle(2) + " operandusa.", node.line,
+            node.column});
+      return nullptr;
+    }
+    if (r == nullptr) {
+      return nullptr;
+    }
+    ColumnIndex columns(*r);
+    std::vector<const Column *> sources;
+    std::unordered_set<const Column *> seen;
+    const CommandNode *firstRepeat = nullptr;
+    std::size_t repeats = 0;
+    bool found = true;
+    for (int position = 2; position <= static_cast<int>(node.moreArgs.size()) + 1; ++position) {
+      const CommandNode *name = operandAt(node, position);
+      if (name == nullptr) {
+        found = false;
+        continue;
+      }
+      warnIfQuoted(*name);
+      try {
+        sources.push_back(&columns.find(*name));
+      } catch (const InputError &e) {
+        note(e);
+        found = false;
+        continue;
+      }
+      if (!seen.insert(sources.back()).second && repeats++ == 0) {
+        firstRepeat = name;
+      }
+    }
+    if (firstRepeat != nullptr) {
+      // One line for the whole list, which may repeat a column a million times.
+      std::string more = repeats > 1 ? " (es meg " + std::to_string(repeats - 1) + " ismetles)" : "";
+      warnOnce("project repeat", {"a(z) " + shownName(firstRepeat->text) +
+                                      " oszlop masodszor is szerepel: az eredmenyben ketszer lesz" + more + ".",
+                                  firstRepeat->line, firstRepeat->column});
+    }
+    if (!found) {
+      return nullptr;
+    }
+    Table &result = newResult();
+    Column *last = result.schema;
+    for (const Column *c : sources) {
+      last = linkColumn(last, createColumn(result, c->name, c->width));
+    }
+    return &result;
+  }
+
+  Table *checkRename(const CommandNode &node) {
+    Table *r = relationAt(node, 1);
+    const CommandNode *target = operandAt(node, 2);
+    if (target == nullptr) {
+      return nullptr;
+    }
+    if (target->kind != NodeKind::otherWord && target->kind != NodeKind::name) {
+      note({"A(z) " + shownName(node.text) + " operator 2. operandusa nem uj nev.", target->line, target->column});
+      return nullptr;
+    }
+    if (r == nullptr) {
+      return nullptr;
+    }
+    shadow_.renameTable(*r, target->text);
+    if (target->kind == NodeKind::name) {
+      return r; // no column list: the relation's name alone changes
+    }
+    // The new column names: the target's first operand, then its moreArgs.
+    std::vector<const CommandNode *> names;
+    for (int position = 1; const CommandNode *name = command_.findNode(operandId(*target, position)); ++position) {
+      if (name == command_.head()) {
+        break;
+      }
+      names.push_back(name);
+    }
+    warnAboutNames(*target, *r, names);
+    Column *c = firstColumn(*r);
+    for (std::size_t i = 0; c != nullptr && i < names.size(); ++i, c = c->next) {
+      c->name = names[i]->text;
+    }
+    return r;
+  }
+
+  // A list that does not match the relation still renames what it can, as it
+  // always has; the user hears of the names left out or left over.
+  void warnAboutNames(const CommandNode &target, const Table &r, const std::vector<const CommandNode *> &names) {
+    std::size_t columns = columnCount(r);
+    if (names.size() > columns) {
+      const CommandNode &extra = *names[columns];
+      warnOnce("rename surplus",
+               {"a(z) " + shownName(target.text) + " " + std::to_string(names.size()) + " nevet ad " +
+                    std::to_string(columns) + " oszlopnak: a(z) " + shownName(extra.text) + " es a tobbi kimarad.",
+                extra.line, extra.column});
+    } else if (!names.empty() && names.size() < columns) {
+      warnOnce("rename short",
+               {"a(z) " + shownName(target.text) + " csak " + std::to_string(names.size()) + " nevet ad " +
+                    std::to_string(columns) + " oszlopnak: a tobbi oszlop megtartja a nevet.",
+                target.line, target.column});
+    }
+    std::unordered_set<std::string_view> seen;
+    for (std::size_t i = 0; i < names.size() && i < columns; ++i) {
+      warnIfQuoted(*names[i]);
+      if (!seen.insert(names[i]->text).second) {
+        warnOnce("rename repeat", {"a(z) " + shownName(names[i]->text) + " nev masodszor is szerepel.", names[i]->line,
+                                   names[i]->column});
+      }
+    }
+  }
+
+  Table *checkSelect(const CommandNode &node) {
+    Table *r = relationAt(node, 1);
+    const CommandNode *condition = operandAt(node, 2);
+    if (r == nullptr || condition == nullptr) {
+      return nullptr;
+    }
+    if (firstColumn(*r) != nullptr) {
+      // Without columns there are no rows: no condition is ever asked.
+      checkCondition(*r, *condition);
+    }
+    // The result's columns are r's whatever the condition's mistakes: what
+    // reads it is checked on.
+    Table &result = newResult();
+    copySchema(result, *r);
+    return &result;
+  }
+
+  // Every node of a condition tree once, however often it is shared, with an
+  // explicit stack: no depth of nesting can exhaust the call stack.
+  void checkCondition(const Table &relation, const CommandNode &root) {
+    ColumnIndex columns(relation);
+    std::vector<const CommandNode *> todo{&root};
+    std::unordered_set<const CommandNode *> seen{&root};
+    while (!todo.empty()) {
+      const CommandNode &n = *todo.back();
+      todo.pop_back();
+      if (!isCondition(n.kind)) {
+        note(notACondition(n));
+        continue;
+      }
+      if (isComparison(n.kind)) {
+        checkComparison(columns, n);
+        continue;
+      }
+      for (int position = 1; position <= conditionOperands(n.kind); ++position) {
+        const CommandNode *operand = operandAt(n, position, " feltetelnek");
+        if (operand != nullptr && seen.insert(operand).second) {
+          todo.push_back(operand);
+        }
+      }
+    }
+  }
+
+  void checkComparison(const ColumnIndex &columns, const CommandNode &n) {
+    const CommandNode *sides[2] = {operandAt(n, 1, " feltetelnek"), operandAt(n, 2, " feltetelnek")};
+    const Column *found[2] = {nullptr, nullptr};
+    for (int i = 0; i < 2; ++i) {
+      if (sides[i] != nullptr && sides[i]->kind != NodeKind::literal) {
+        try {
+          found[i] = &columns.find(*sides[i]);
+        } catch (const InputError &e) {
+          note(e);
+        }
+      }
+    }
+    // An int column compared with a literal that is no whole number would
+    // compare with the number that the literal's leading digits make.
+    for (int i = 0; i < 2; ++i) {
+      const CommandNode *literal = sides[i];
+      const Column *other = found[1 - i];
+      if (literal != nullptr && literal->kind == NodeKind::literal && other != nullptr && other->width == 0 &&
+          !isWholeNumber(literal->text)) {
+        note({"A(z) '" + shownName(literal->text) + "' nem egesz szam, de a(z) " + shownName(sides[1 - i]->text) +
+                  " oszlop int.",
+              literal->line, literal->column});
+      }
+    }
+  }
+
+  // A quoted word where a column name belongs (project, rename) is read as
+  // the name, with a warning: the quotes are the user's, not the name's.
+  void warnIfQuoted(const CommandNode &name) {
+    if (name.kind == NodeKind::literal) {
+      warnOnce("quoted name", {"a(z) '" + shownName(name.text) +
+                                   "' idezve all, de oszlopnevkent szamit: " + shownName(name.text) + ".",
+                               name.line, name.column});
+    }
+  }
+
+  // The first warning of a kind, and a count of the like ones after it: a
+  // command may nest a thousand renames.
+  void warnOnce(std::string_view kind, Warning warning) {
+    auto [entry, first] = warned_.try_emplace(kind);
+    WarnedKind &w = entry->second;
+    if (first) {
+      w.index = command_.warnings.size();
+      w.message = warning.message;
+      command_.warnings.push_back(std::move(warning));
+      return;
+    }
+    // The count goes before the message's closing mark.
+    ++w.more;
+    command_.warnings[w.index].message = w.message.substr(0, w.message.size() - 1) + " (es meg " +
+                                         std::to_string(w.more) + " hasonlo)" + w.message.back();
+  }
+
+  struct WarnedKind {
+    std::size_t index = 0; // in Command::warnings
+    std::string message;   // as first given
+    std::size_t more = 0;
+  };
+
+  Command &command_;
+  Database shadow_;
+  std::vector<Table *> schemas_; // by node id
+  std::vector<bool> checked_;    // by node id
+  std::vector<int> readers_;     // by node id: the operator operands that name it
+  std::unordered_map<const Table *, int> pending_;
+  std::vector<Table *> reads_; // the operand schemas of the node being checked
+  std::unordered_map<std::string_view, WarnedKind> warned_;
+  int current_ = 0; // the operator being checked
+};
+
+} // namespace
+
+void checkCommand(const Database &db, Command &command) { Checker(db, command).run(); }
