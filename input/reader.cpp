@@ -6,6 +6,7 @@
 #include "input/blanks.h"
 #include "input/column_type.h"
 #include "input/line_ends.h"
+#include "input/positions.h"
 #include "input/tokenizer.h"
 #include "platform/files.h"
 #include "store/error.h"
@@ -150,9 +151,30 @@ private:
   Kind repeated_;
 };
 
+// A no-break space (U+00A0), as a word processor puts between words, where
+// a header has a blank.
+bool noBreakSpace(int ch, const CharStream &in) { return ch == 0xC2 && in.rest().starts_with('\xA0'); }
+
 // Reads the column list; returns the character that follows it. Blanks
-// (spaces and tabs) separate a column's name from its type.
+// (spaces and tabs) separate a column's name from its type; so does a
+// no-break space, with a warning.
 int readHeader(Table &table, CharStream &in, int ch, std::vector<Warning> &warnings) {
+  long long noBreakLine = 0;
+  long long noBreakColumn = 0;
+  auto skipBlanks = [&] {
+    for (;;) {
+      if (noBreakSpace(ch, in)) {
+        if (noBreakLine == 0) {
+          noBreakLine = in.line();
+          noBreakColumn = in.column();
+        }
+        in.get();
+      } else if (!isBlank(ch)) {
+        return;
+      }
+      ch = in.get();
+    }
+  };
   std::string name;
   long long nameLine = 0;
   long long nameColumn = 0;
@@ -161,9 +183,7 @@ int readHeader(Table &table, CharStream &in, int ch, std::vector<Warning> &warni
   Column *last = table.schema;
   bool done = false;
   while (ch != end && !done) {
-    while (isBlank(ch)) {
-      ch = in.get();
-    }
+    skipBlanks();
     if (ch == '\n') {
       done = true;
       continue;
@@ -176,16 +196,14 @@ int readHeader(Table &table, CharStream &in, int ch, std::vector<Warning> &warni
     }
     nameLine = in.line();
     nameColumn = in.column();
-    while (ch != end && !isBlank(ch) && ch != ',' && ch != '\n' && ch != ')') {
+    while (ch != end && !isBlank(ch) && !noBreakSpace(ch, in) && ch != ',' && ch != '\n' && ch != ')') {
       name.push_back(static_cast<char>(ch));
       ch = in.get();
     }
     if (name.empty() && ch == ',') {
       throw InputError("Hianyzik az oszlop neve.", in.line(), in.column());
     }
-    while (isBlank(ch)) {
-      ch = in.get();
-    }
+    skipBlanks();
     long long typeLine = in.line();
     long long typeColumn = in.column();
     while (ch != end && ch != ',' && ch != '\n') {
@@ -210,6 +228,11 @@ int readHeader(Table &table, CharStream &in, int ch, std::vector<Warning> &warni
     }
   }
   names.warn(warnings);
+  if (noBreakLine != 0) {
+    warnings.push_back({"a(z) " + shownName(table.name) +
+                            " fejleceben <U+00A0> (nem tordelheto szokoz) all: szokozkent szamit.",
+                        noBreakLine, noBreakColumn});
+  }
   return ch;
 }
 
@@ -781,6 +804,7 @@ void loadFrom(Database &db, Command &command, std::string_view text) {
   } catch (const ErrorLimitReached &) {
     // The errors noted so far are the run's answer.
   }
+  countColumnsInCharacters(command, text);
 }
 
 bool loadInput(Database &db, Command &command, const std::string &path, InputBytes &text) {

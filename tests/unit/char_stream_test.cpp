@@ -2,6 +2,7 @@
 // the line and column it reports, must be what reading them one at a time
 // gives.
 #include "input/char_stream.h"
+#include "input/positions.h"
 
 #include <gtest/gtest.h>
 
@@ -82,4 +83,18 @@ TEST(CharStreamRuns, MatchOneAtATimeInMemory) {
       expectSameAsOneAtATime(runs, expected, stop);
     }
   }
+}
+
+TEST(CharacterColumns, CountWellFormedSequencesAsOneAndAnyOtherByteAsOne) {
+  // Line 2: "é" (2 bytes), a tab, a stray 0xFF, "😀" (4 bytes), then 'x'.
+  std::string text = "first\n\xC3\xA9\t\xFF\xF0\x9F\x98\x80x\n";
+  CharacterColumns columns(text);
+  EXPECT_EQ(columns.column(2, 1), 1);
+  EXPECT_EQ(columns.column(2, 3), 2);  // the tab
+  EXPECT_EQ(columns.column(2, 4), 3);  // 0xFF
+  EXPECT_EQ(columns.column(2, 9), 5);  // 'x', after the emoji
+  EXPECT_EQ(columns.column(1, 3), 3);  // an earlier line after a later one
+  EXPECT_EQ(columns.column(2, 11), 7); // past the line's end, a byte each
+  EXPECT_EQ(columns.column(9, 4), 4);  // a line the text does not have
+  EXPECT_EQ(columns.column(2, 0), 0);  // unknown stays unknown
 }
