@@ -2,6 +2,7 @@
 // gives the one fixed message on standard output and, on standard error, one
 // line that says what went wrong and where. Warnings go to standard error
 // too, after the stage that found them, and change nothing else.
+#include "diag/shown.h"
 #include "app/driver.h"
 
 #include "app/explain_output.h"

@@ -1,6 +1,7 @@
 // The explanation files, each replaced whole or not at all, as the output
 // file is. A failure to write one is reported but leaves the others and the
 // output file as they are.
+#include "diag/shown.h"
 #include "app/explain_output.h"
 
 #include "platform/output_file.h"

@@ -1,6 +1,8 @@
 // Parsing of the options that stand before the file arguments.
 #include "app/options.h"
 
+#include "diag/messages.h"
+#include "diag/shown.h"
 #include "store/error.h"
 
 #include <optional>
@@ -21,6 +23,7 @@ void printUsage(std::ostream &out) {
       << "                     fugg (.txt, .json, .dot, .sql); - eseten szovegkent a" << std::endl
       << "                     standard kimenetre, a tobbi uzenet utan" << std::endl
       << "  --explain-rows N   legfeljebb N sor eredmenyenkent a magyarazatban (1000)" << std::endl
+      << "  --lang hu|en       az uzenetek nyelve: magyar (hu, alapertelmezett) vagy angol (en)" << std::endl
       << "  --help             ez a leiras" << std::endl
       << "  --version          a program verzioja" << std::endl
       << "  --                 a kapcsolok vege" << std::endl;
@@ -77,6 +80,13 @@ OptionsOutcome refuse(std::ostream &out, std::ostream &err, const std::string &w
 } // namespace
 
 OptionsOutcome parseOptions(int argc, const char *const *argv, Options &options, std::ostream &out, std::ostream &err) {
+  // The language first, so that even a bad option before it is answered in it.
+  for (int k = 1; k + 1 < argc && std::string_view(argv[k]) != "--" && argv[k][0] == '-'; ++k) {
+    Language chosen = Language::hu;
+    if (std::string_view(argv[k]) == "--lang" && languageNamed(argv[k + 1], chosen)) {
+      setLanguage(chosen);
+    }
+  }
   int i = 1;
   for (; i < argc; ++i) {
     std::string_view arg = argv[i];
@@ -95,14 +105,19 @@ OptionsOutcome parseOptions(int argc, const char *const *argv, Options &options,
       out << "tabulon " << TABULON_VERSION << std::endl;
       return OptionsOutcome::exitSuccess;
     }
-    if (arg != "--explain" && arg != "--explain-rows") {
+    if (arg != "--explain" && arg != "--explain-rows" && arg != "--lang") {
       return refuse(out, err, "ismeretlen kapcsolo: " + std::string(arg));
     }
     if (i + 1 >= argc) {
       return refuse(out, err, "a(z) " + std::string(arg) + " kapcsolo utan hianyzik az ertek.");
     }
     std::string value = argv[++i];
-    if (arg == "--explain-rows") {
+    Language chosen = Language::hu;
+    if (arg == "--lang") {
+      if (!languageNamed(value, chosen)) {
+        return refuse(out, err, "a(z) --lang erteke hu vagy en lehet: " + value);
+      }
+    } else if (arg == "--explain-rows") {
       std::optional<std::size_t> rows = countOf(value);
       if (!rows) {
         return refuse(out, err, "a(z) --explain-rows erteke nem nemnegativ egesz szam: " + value);

@@ -5,11 +5,12 @@
 // Schemas that no operator will read again are freed, as results are, so a
 // command nesting a million operators holds few at a time.
 #include "check/check.h"
+#include "diag/shown.h"
 
 #include "check/columns.h"
 #include "check/misplaced_word.h"
-#include "check/wording.h"
-#include "input/near_name.h"
+#include "diag/messages.h"
+#include "diag/near_name.h"
 #include "store/error.h"
 #include "store/int_value.h"
 
@@ -111,12 +112,11 @@ private:
   }
 
   // The operand at position, or nullptr with the error noted.
-  const CommandNode *operandAt(const CommandNode &op, int position, std::string_view what = " operatornak") {
+  const CommandNode *operandAt(const CommandNode &op, int position, bool condition = false) {
     int id = operandId(op, position);
     const CommandNode *node = id > 0 ? command_.findNode(id) : nullptr;
     if (node == nullptr) {
-      note({"A(z) " + shownName(op.text) + std::string(what) + " hianyzik " + withArticle(position) + " operandusa.",
-            op.line, op.column});
+      note({msg::operandMissing(op.text, position, condition), op.line, op.column});
     }
     return node;
   }
@@ -139,16 +139,14 @@ private:
       note(notAnOperator(*node));
       return nullptr;
     }
-    std::string ordinal = " operator " + std::to_string(position);
     if (!isRelational(node->kind)) {
-      note({"A(z) " + shownName(op.text) + ordinal + ". operandusa nem relacio.", node->line, node->column});
+      note({msg::operandNotRelation(op.text, position), node->line, node->column});
       return nullptr;
     }
     auto id = static_cast<std::size_t>(node->id);
     // An operand node shared by two operators can stand after one of them.
     if (!checked_[id]) {
-      note({"A(z) " + shownName(op.text) + ordinal + ". operandusa nem ertekelheto ki elotte.", node->line,
-            node->column});
+      note({msg::operandNotReady(op.text, position), node->line, node->column});
       return nullptr;
     }
     if (schemas_[id] != nullptr) {
@@ -172,8 +170,7 @@ private:
     for (const auto &t : shadow_.tables) {
       names.emplace_back(t->name);
     }
-    note({"A(z) " + shownName(node.text) + " relacio nem letezik." + suggestion(node.text, names), node.line,
-          node.column});
+    note({msg::relationMissing(node.text, suggestion(node.text, names)), node.line, node.column});
   }
 
   Table &newResult() { return shadow_.adoptResult(std::make_unique<Table>("__!!temp")); }
@@ -187,18 +184,15 @@ private:
     std::size_t na = columnCount(*a);
     std::size_t nb = columnCount(*b);
     if (na != nb) {
-      note({"A(z) " + shownName(node.text) + " operandusainak oszlopszama elter: " + std::to_string(na) + " es " +
-                std::to_string(nb) + ".",
-            node.line, node.column});
+      note({msg::columnCountsDiffer(node.text, na, nb), node.line, node.column});
       return nullptr;
     }
     // Merged under A's header, a char value would be written as an int.
     int position = 1;
     for (const Column *ca = firstColumn(*a), *cb = firstColumn(*b); ca != nullptr; ca = ca->next, cb = cb->next) {
       if ((ca->width == 0) != (cb->width == 0)) {
-        note({"A(z) " + shownName(node.text) + " operandusainak " + std::to_string(position) +
-                  ". oszlopa tipusban elter: " + typeText(ca->width) + " es " + typeText(cb->width) + ".",
-              node.line, node.column});
+        note({msg::columnTypesDiffer(node.text, position, typeText(ca->width), typeText(cb->width)), node.line,
+              node.column});
         return nullptr;
       }
       ++position;
@@ -223,8 +217,7 @@ private:
   Table *checkProject(const CommandNode &node) {
     Table *r = relationAt(node, 1);
     if (node.moreArgs.empty()) {
-      note({"A(z) " + shownName(node.text) + " operatornak hianyzik " + withArticle(2) + " operandusa.", node.line,
-            node.column});
+      note({msg::operandMissing(node.text, 2, false), node.line, node.column});
       return nullptr;
     }
     if (r == nullptr) {
@@ -256,10 +249,8 @@ private:
     }
     if (firstRepeat != nullptr) {
       // One line for the whole list, which may repeat a column a million times.
-      std::string more = repeats > 1 ? " (es meg " + std::to_string(repeats - 1) + " ismetles)" : "";
-      warnOnce("project repeat", {"a(z) " + shownName(firstRepeat->text) +
-                                      " oszlop masodszor is szerepel: az eredmenyben ketszer lesz" + more + ".",
-                                  firstRepeat->line, firstRepeat->column});
+      warnOnce("project repeat",
+               {msg::projectRepeat(firstRepeat->text, repeats - 1), firstRepeat->line, firstRepeat->column});
     }
     if (!found) {
       return nullptr;
@@ -279,7 +270,7 @@ private:
       return nullptr;
     }
     if (target->kind != NodeKind::otherWord && target->kind != NodeKind::name) {
-      note({"A(z) " + shownName(node.text) + " operator 2. operandusa nem uj nev.", target->line, target->column});
+      note({msg::renameTargetNotName(node.text), target->line, target->column});
       return nullptr;
     }
     if (r == nullptr) {
@@ -312,21 +303,15 @@ private:
     if (names.size() > columns) {
       const CommandNode &extra = *names[columns];
       warnOnce("rename surplus",
-               {"a(z) " + shownName(target.text) + " " + std::to_string(names.size()) + " nevet ad " +
-                    std::to_string(columns) + " oszlopnak: a(z) " + shownName(extra.text) + " es a tobbi kimarad.",
-                extra.line, extra.column});
+               {msg::renameSurplus(target.text, names.size(), columns, extra.text), extra.line, extra.column});
     } else if (!names.empty() && names.size() < columns) {
-      warnOnce("rename short",
-               {"a(z) " + shownName(target.text) + " csak " + std::to_string(names.size()) + " nevet ad " +
-                    std::to_string(columns) + " oszlopnak: a tobbi oszlop megtartja a nevet.",
-                target.line, target.column});
+      warnOnce("rename short", {msg::renameShort(target.text, names.size(), columns), target.line, target.column});
     }
     std::unordered_set<std::string_view> seen;
     for (std::size_t i = 0; i < names.size() && i < columns; ++i) {
       warnIfQuoted(*names[i]);
       if (!seen.insert(names[i]->text).second) {
-        warnOnce("rename repeat", {"a(z) " + shownName(names[i]->text) + " nev masodszor is szerepel.", names[i]->line,
-                                   names[i]->column});
+        warnOnce("rename repeat", {msg::renameRepeat(names[i]->text), names[i]->line, names[i]->column});
       }
     }
   }
@@ -366,7 +351,7 @@ private:
         continue;
       }
       for (int position = 1; position <= conditionOperands(n.kind); ++position) {
-        const CommandNode *operand = operandAt(n, position, " feltetelnek");
+        const CommandNode *operand = operandAt(n, position, true);
         if (operand != nullptr && seen.insert(operand).second) {
           todo.push_back(operand);
         }
@@ -375,7 +360,7 @@ private:
   }
 
   void checkComparison(const ColumnIndex &columns, const CommandNode &n) {
-    const CommandNode *sides[2] = {operandAt(n, 1, " feltetelnek"), operandAt(n, 2, " feltetelnek")};
+    const CommandNode *sides[2] = {operandAt(n, 1, true), operandAt(n, 2, true)};
     const Column *found[2] = {nullptr, nullptr};
     for (int i = 0; i < 2; ++i) {
       if (sides[i] != nullptr && sides[i]->kind != NodeKind::literal) {
@@ -393,9 +378,7 @@ private:
       const Column *other = found[1 - i];
       if (literal != nullptr && literal->kind == NodeKind::literal && other != nullptr && other->width == 0 &&
           !isWholeNumber(literal->text)) {
-        note({"A(z) '" + shownName(literal->text) + "' nem egesz szam, de a(z) " + shownName(sides[1 - i]->text) +
-                  " oszlop int.",
-              literal->line, literal->column});
+        note({msg::literalNotWhole(literal->text, sides[1 - i]->text), literal->line, literal->column});
       }
     }
   }
@@ -404,9 +387,7 @@ private:
   // the name, with a warning: the quotes are the user's, not the name's.
   void warnIfQuoted(const CommandNode &name) {
     if (name.kind == NodeKind::literal) {
-      warnOnce("quoted name", {"a(z) '" + shownName(name.text) +
-                                   "' idezve all, de oszlopnevkent szamit: " + shownName(name.text) + ".",
-                               name.line, name.column});
+      warnOnce("quoted name", {msg::quotedName(name.text), name.line, name.column});
     }
   }
 
@@ -421,10 +402,7 @@ private:
       command_.warnings.push_back(std::move(warning));
       return;
     }
-    // The count goes before the message's closing mark.
-    ++w.more;
-    command_.warnings[w.index].message = w.message.substr(0, w.message.size() - 1) + " (es meg " +
-                                         std::to_string(w.more) + " hasonlo)" + w.message.back();
+    command_.warnings[w.index].message = msg::withLikeCount(w.message, ++w.more);
   }
 
   struct WarnedKind {

@@ -2,8 +2,9 @@
 // name, the name alone cannot tell which column is meant: that is an error
 // rather than a silent choice of the first.
 #include "check/columns.h"
+#include "diag/messages.h"
 
-#include "input/near_name.h"
+#include "diag/near_name.h"
 #include "store/error.h"
 
 #include <string>
@@ -21,17 +22,15 @@ ColumnIndex::ColumnIndex(const Table &table) : table_(table) {
 const Column &ColumnIndex::find(const CommandNode &nameNode) const {
   auto entry = byName_.find(nameNode.text);
   if (entry != byName_.end() && entry->second.count > 1) {
-    throw InputError("A(z) " + shownName(nameNode.text) +
-                         " oszlop nem egyertelmu: " + std::to_string(entry->second.count) + " oszlopnak is ez a neve.",
-                     nameNode.line, nameNode.column);
+    throw InputError(msg::columnAmbiguous(nameNode.text, entry->second.count), nameNode.line, nameNode.column);
   }
   if (entry == byName_.end()) {
     std::vector<std::string_view> names;
     for (const Column *c = firstColumn(table_); c != nullptr; c = c->next) {
       names.emplace_back(c->name);
     }
-    throw InputError("A(z) " + shownName(nameNode.text) + " oszlop nem letezik." + suggestion(nameNode.text, names),
-                     nameNode.line, nameNode.column);
+    throw InputError(msg::columnMissing(nameNode.text, suggestion(nameNode.text, names)), nameNode.line,
+                     nameNode.column);
   }
   return *entry->second.first;
 }

@@ -1,9 +1,11 @@
 // Wording of the errors for words out of place. Keywords are case-sensitive;
 // the suggestion catches UNION, eq and a letter or two out of place.
 #include "check/misplaced_word.h"
+#include "diag/shown.h"
 
+#include "diag/messages.h"
+#include "diag/near_name.h"
 #include "input/command.h"
-#include "input/near_name.h"
 #include "input/prefix_form.h"
 #include "store/error.h"
 
@@ -18,14 +20,13 @@ std::string shown(const CommandNode &node) {
 InputError notAnOperator(const CommandNode &node) {
   std::string message;
   if (node.kind == NodeKind::otherWord && node.text.empty()) {
-    message = "A ( elott hianyzik az operator neve.";
+    message = msg::operatorNameMissing();
   } else if (isCondition(node.kind)) {
-    message = "A(z) " + shownName(node.text) + " feltetel, nem operator.";
+    message = msg::conditionNotOperator(node.text);
   } else {
-    message = "A(z) " + shown(node) + " nem operator.";
-    if (node.kind == NodeKind::otherWord) {
-      message += suggestion(node.text, keywordsOf(isRelational));
-    }
+    message =
+        msg::notOperator(shown(node), node.kind == NodeKind::otherWord ? suggestion(node.text, keywordsOf(isRelational))
+                                                                       : std::string());
   }
   return {message, node.line, node.column};
 }
@@ -33,14 +34,11 @@ InputError notAnOperator(const CommandNode &node) {
 InputError notACondition(const CommandNode &node) {
   std::string message;
   if (node.kind == NodeKind::otherWord && node.text.empty()) {
-    message = "A ( elott hianyzik a feltetel neve.";
+    message = msg::conditionNameMissing();
   } else {
-    message = "A(z) " + shown(node) + " nem feltetel.";
-    if (node.kind == NodeKind::otherWord) {
-      message += suggestion(node.text, keywordsOf(isCondition));
-    } else {
-      message += prefixFormHint(node.typed.empty() ? node.text : node.typed);
-    }
+    message = msg::notCondition(shown(node), node.kind == NodeKind::otherWord
+                                                 ? suggestion(node.text, keywordsOf(isCondition))
+                                                 : prefixFormHint(node.typed.empty() ? node.text : node.typed));
   }
   return {message, node.line, node.column};
 }

@@ -1,6 +1,7 @@
 // The memory budget of operator results, with the limit taken from the
 // machine's memory.
 #include "exec/memory_budget.h"
+#include "diag/messages.h"
 
 #include "exec/evaluation.h"
 #include "platform/memory.h"
@@ -32,8 +33,7 @@ void claimResultMemory(Evaluation &ev, const CommandNode &node, std::uint64_t ro
   std::uint64_t estimate = addBytes(timesBytes(cells, Column::bytesPerValue), valueBytes);
   MemoryBudget &budget = ev.budget;
   if (addBytes(budget.claimed, estimate) > budget.limit) {
-    throw ResultTooLarge("A(z) " + shownName(node.text) + " eredmenye tul nagy: " + std::to_string(rows) + " sor.",
-                         node.line, node.column);
+    throw ResultTooLarge(msg::resultTooLarge(node.text, rows), node.line, node.column);
   }
   budget.claimed += estimate;
   if (node.result != nullptr) {

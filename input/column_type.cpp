@@ -1,9 +1,10 @@
 // Column types. A type that is not known used to be read as a number, so
 // that varchar(10) made an int column and its texts all read as 0.
+#include "diag/shown.h"
 #include "input/column_type.h"
 
 #include "input/blanks.h"
-#include "input/near_name.h"
+#include "diag/near_name.h"
 #include "store/error.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 // once: a file of a million lines with twenty places in it is read once.
 #include "input/positions.h"
 
-#include "store/escape.h"
+#include "diag/escape.h"
 
 #include <algorithm>
 

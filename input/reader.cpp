@@ -1,6 +1,7 @@
 // The relation reader. The text format is read character by character, with
 // no look-ahead; rows whose number of values is not the number of columns are
 // rejected rather than stored ragged.
+#include "diag/shown.h"
 #include "input/reader.h"
 
 #include "input/blanks.h"
@@ -11,7 +12,7 @@
 #include "platform/files.h"
 #include "store/error.h"
 #include "store/int_value.h"
-#include "store/lookalike.h"
+#include "diag/lookalike.h"
 
 #include <algorithm>
 #include <array>

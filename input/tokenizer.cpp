@@ -3,12 +3,13 @@
 // What it can mend (a missing ')' at the end, a ')' or text after the command)
 // it mends with a warning; what it cannot (an operand too many, a literal
 // without its closing quote, no command at all) stops the run.
+#include "diag/shown.h"
 #include "input/tokenizer.h"
 
 #include "input/blanks.h"
 #include "input/prefix_form.h"
 #include "store/error.h"
-#include "store/lookalike.h"
+#include "diag/lookalike.h"
 
 #include <algorithm>
 #include <climits>

@@ -4,7 +4,7 @@
 
 #include "exec/trace.h"
 #include "input/command.h"
-#include "store/escape.h"
+#include "diag/escape.h"
 #include "store/table.h"
 
 #include <cstddef>

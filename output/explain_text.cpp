@@ -1,6 +1,7 @@
 // The text form of an explanation: the command as an indented tree, one node
 // a line, each operator's relation as an aligned table beneath it, and for
 // each condition the number of rows it held for.
+#include "diag/shown.h"
 #include "output/explain.h"
 #include "output/explain_nodes.h"
 #include "store/error.h"

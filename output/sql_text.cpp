@@ -1,9 +1,10 @@
 // Spelling names, literals and comments for the SQL form of an explanation.
+#include "diag/shown.h"
 #include "output/sql_text.h"
 
 #include "output/explain.h"
 #include "store/error.h"
-#include "store/escape.h"
+#include "diag/escape.h"
 #include "store/int_value.h"
 
 #include <algorithm>

@@ -1,6 +1,7 @@
 // The result writer. The copy comes from the input as it was read once, so
 // the output may name the input file itself, and the input may be a pipe. The
 // output file is replaced whole or not at all.
+#include "diag/shown.h"
 #include "output/writer.h"
 
 #include "platform/output_file.h"

@@ -1,6 +1,6 @@
 // Near-name suggestions: what a misspelt operator, condition, relation or
 // column is taken to mean, and when no suggestion is made.
-#include "input/near_name.h"
+#include "diag/near_name.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 // What reaches a terminal from a message, and how far an endless input is read.
+#include "diag/shown.h"
 #include "platform/files.h"
 #include "store/error.h"
 

@@ -1,8 +1,8 @@
 // How names and control bytes appear in error lines.
-#include "store/error.h"
+#include "diag/shown.h"
 
-#include "store/escape.h"
-#include "store/lookalike.h"
+#include "diag/escape.h"
+#include "diag/lookalike.h"
 
 namespace {
 

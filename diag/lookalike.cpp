@@ -1,5 +1,5 @@
 // Finding invisible and look-alike characters in UTF-8 text.
-#include "store/lookalike.h"
+#include "diag/lookalike.h"
 
 #include <array>
 #include <cstdint>

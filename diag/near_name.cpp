@@ -1,7 +1,9 @@
 // Near names by edit distance. Only error paths call this, but a word may be
 // megabytes long: candidates whose length alone rules them out are skipped,
 // and long words get no suggestion at all.
-#include "input/near_name.h"
+#include "diag/near_name.h"
+
+#include "diag/messages.h"
 
 #include <algorithm>
 
@@ -60,5 +62,5 @@ std::string_view nearestName(std::string_view word, const std::vector<std::strin
 
 std::string suggestion(std::string_view word, const std::vector<std::string_view> &candidates) {
   std::string_view near = nearestName(word, candidates);
-  return near.empty() ? std::string() : " Erre gondoltal: " + std::string(near) + "?";
+  return near.empty() ? std::string() : msg::didYouMean(near);
 }

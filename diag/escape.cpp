@@ -1,5 +1,5 @@
 // The UTF-8 reading and the escapes that every form of shown text shares.
-#include "store/escape.h"
+#include "diag/escape.h"
 
 std::size_t utf8Length(std::string_view text, std::size_t at) {
   auto byte = [&](std::size_t i) { return i < text.size() ? static_cast<unsigned char>(text[i]) : 0U; };
