@@ -37,6 +37,80 @@ enum class M : std::uint16_t {
   renameRepeat,
   quotedName,
   resultTooLarge,
+  inputEmpty,
+  lineOneComment,
+  strayToken,
+  hintQuoteInText,
+  hintJoinConditions,
+  hintCommaMissing,
+  operatorOperandLimit,
+  conditionOperandLimit,
+  emptyOperand,
+  unmatchedClose,
+  textAfterCommand,
+  closersMissing,
+  commandEmpty,
+  commandGoesOn,
+  secondCommand,
+  literalOpen,
+  tooManyTokens,
+  lookalikeInName,
+  literalSpansLines,
+  causeLiteralSpans,
+  hintPrefixComparison,
+  hintPrefixCondition,
+  exampleColumn,
+  notTypeChoices,
+  notType,
+  typeMissing,
+  charWidthOutOfRange,
+  badRow,
+  andMoreValues,
+  andMoreColumns,
+  columnNameLookalike,
+  columnNameBracket,
+  columnNameTwice,
+  columnNameMissing,
+  headerNoBreakSpace,
+  strayTextEmptyLine,
+  strayTextJoined,
+  blankLineEnds,
+  textAfterQuote,
+  hintQuoteInValue,
+  headerLikeRow,
+  relationInRows,
+  notWhole,
+  tooLong,
+  quoteOpenMissing,
+  quoteLikeKept,
+  valueSpansLines,
+  relationNameLookalike,
+  relationTwice,
+  rowsWithoutHeader,
+  utf16,
+  inputTooLarge,
+  credits,
+  readingFile,
+  done,
+  executing,
+  writingFile,
+  fileMissing,
+  cannotRead,
+  outputNotWritable,
+  cannotWrite,
+  warningMark,
+  errorLimitReached,
+  argumentsMissing,
+  usageShort,
+  internalError,
+  unknownError,
+  badInput,
+  explanationNotWritten,
+  unknownOption,
+  optionValueMissing,
+  explainRowsNotCount,
+  explainFormUnknown,
+  languageUnknown,
   count
 };
 
@@ -85,6 +159,121 @@ constexpr std::array<Text, static_cast<std::size_t>(M::count)> texts{{
     {M::quotedName, "a(z) '{1}' idezve all, de oszlopnevkent szamit: {1}.",
      "'{1}' stands in quotes, but counts as the column name {1}."},
     {M::resultTooLarge, "A(z) {1} eredmenye tul nagy: {2} sor.", "The result of {1} is too large: {2} rows."},
+    {M::inputEmpty, "Az input file ures.", "The input file is empty."},
+    {M::lineOneComment, "Az 1. sor megjegyzesnek latszik, de a file-ban nincs megjegyzes: az 1. sor a parancs.",
+     "Line 1 looks like a comment, but the file holds no comments: line 1 is the command."},
+    {M::strayToken, "Itt , vagy ) kell kovetkezzen, nem a(z) {1}.{2}", "A , or ) must follow here, not {1}.{2}"},
+    {M::hintQuoteInText, " Idezett szovegben nem allhat '.", " A quoted text cannot hold '."},
+    {M::hintJoinConditions, " Ket feltetelt az AND(p, q) vagy az OR(p, q) kapcsol ossze.",
+     " Two conditions are joined by AND(p, q) or OR(p, q)."},
+    {M::hintCommaMissing, " Hianyzik elotte egy , ?", " Is a , missing before it?"},
+    {M::operatorOperandLimit, "A(z) {1} operatornak csak {2} operandusa lehet.",
+     "Operator {1} takes at most {2} operands."},
+    {M::conditionOperandLimit, "A(z) {1} feltetelnek csak {2} operandusa lehet.",
+     "Condition {1} takes at most {2} operands."},
+    {M::emptyOperand, "ures operandus: egy , tul sok, vagy hianyzik egy nev?",
+     "empty operand: a , too many, or a name missing?"},
+    {M::unmatchedClose, "ehhez a )-hez nem tartozik (.", "this ) has no ( to match."},
+    {M::textAfterCommand, "a parancs vege utani szoveg kimarad.", "the text after the end of the command is left out."},
+    {M::closersMissing, "a parancs vegerol hianyzik {1} ).", "the end of the command lacks {1} )."},
+    {M::commandEmpty, "A parancs ures.", "The command is empty."},
+    {M::commandGoesOn, "A parancs a 2. sorban folytatodik? Az egesz parancsnak az 1. sorban kell allnia.",
+     "Does the command go on in line 2? The whole command must stand on line 1."},
+    {M::secondCommand, "A 2. sor egy masodik parancsnak latszik: egy file-ban egy parancs allhat, az 1. sorban.",
+     "Line 2 looks like a second command: a file holds one command, on line 1."},
+    {M::literalOpen, "Az idezett szoveg nincs lezarva: hianyzik a zaro '.",
+     "The quoted text is not closed: its closing ' is missing."},
+    {M::tooManyTokens, "A parancs tul sok elemet tartalmaz.", "The command holds too many tokens."},
+    {M::lookalikeInName, "a(z) {1} nevben {2} all, amely nem latszik vagy masnak latszik.",
+     "the name {1} holds {2}, which is invisible or looks like another character."},
+    {M::literalSpansLines, "az idezett szoveg tulnyulik az 1. soron: nem hianyzik a zaro '?",
+     "the quoted text runs on past line 1: is its closing ' missing?"},
+    {M::causeLiteralSpans, " Oka lehet a(z) {1}:{2} idezett szovege, amely tulnyulik az 1. soron.",
+     " The cause may be the quoted text at {1}:{2}, which runs on past line 1."},
+    {M::hintPrefixComparison, " Az osszehasonlitas elotag alaku: {1}.",
+     " A comparison is written in prefix form: {1}."},
+    {M::hintPrefixCondition, " A feltetel elotag alaku: {1}.", " A condition is written in prefix form: {1}."},
+    {M::exampleColumn, "nev", "name"},
+    {M::notTypeChoices, "A(z) {1} nem oszloptipus: int vagy char(n) lehet.",
+     "{1} is not a column type: write int or char(n)."},
+    {M::notType, "A(z) {1} nem oszloptipus.{2}", "{1} is not a column type.{2}"},
+    {M::typeMissing, "A(z) {1} oszlopnak hianyzik a tipusa.", "Column {1} lacks its type."},
+    {M::charWidthOutOfRange, "A(z) {1} nem oszloptipus: a char szelessege 1 es 2147483647 kozott lehet.",
+     "{1} is not a column type: the width of a char is from 1 to 2147483647."},
+    {M::badRow, "Hibas sor a(z) {1} relacioban: {2} ertek, {3} oszlop.",
+     "Bad row in relation {1}: {2} values, {3} columns."},
+    {M::andMoreValues, " (es meg {1} ilyen ertek)", " (and {1} more such values)"},
+    {M::andMoreColumns, " (es meg {1} ilyen oszlop)", " (and {1} more such columns)"},
+    {M::columnNameLookalike, "a(z) {1} oszlopnevben {2} all, amely nem latszik vagy masnak latszik{3}.",
+     "the column name {1} holds {2}, which is invisible or looks like another character{3}."},
+    {M::columnNameBracket, "a(z) {1} oszlopnevben ( vagy idezojel all{2}: egy ( vagy egy , elirasa?",
+     "the column name {1} holds a ( or a quote{2}: a mistyped ( or ,?"},
+    {M::columnNameTwice,
+     "a(z) {1} oszlopnev masodszor szerepel a(z) {2} fejleceben{3}: a nevre hivatkozas nem lesz egyertelmu.",
+     "the column name {1} stands twice in the header of {2}{3}: naming it will be ambiguous."},
+    {M::columnNameMissing, "Hianyzik az oszlop neve.", "A column's name is missing."},
+    {M::headerNoBreakSpace, "a(z) {1} fejleceben <U+00A0> (nem tordelheto szokoz) all: szokozkent szamit.",
+     "the header of {1} holds <U+00A0> (a no-break space): it counts as a blank."},
+    {M::strayTextEmptyLine,
+     "A(z) {1} relacio nem letezik: ez az ures sor lezarja a(z) {2} relaciot rogton a fejlece utan.",
+     "Relation {1} does not exist: this empty line ends relation {2} right after its header."},
+    {M::strayTextJoined, "A(z) {1} relacio nem letezik: ez a sor nem tartozik relaciohoz, es a nevehez tapadt.",
+     "Relation {1} does not exist: this line belongs to no relation and joined its name."},
+    {M::blankLineEnds, "ez a sor csak szokozt vagy tabulatort tartalmaz: ures sorkent lezarja a(z) {1} relaciot.",
+     "this line holds only blanks or tabs: as an empty line, it ends relation {1}."},
+    {M::textAfterQuote, "A(z) '{1}' ertek zaro ' jele utan csak , vagy sorvege allhat.{2}",
+     "After the closing ' of the value '{1}' only a , or the end of the line may stand.{2}"},
+    {M::hintQuoteInValue, " Idezett ertekben nem allhat '.", " A quoted value cannot hold '."},
+    {M::headerLikeRow, "ez a sor fejlecnek latszik, de a(z) {1} relacio sora lett: hianyzik elotte az ures sor?",
+     "this line looks like a header, but became a row of relation {1}: is the empty line before it missing?"},
+    {M::relationInRows,
+     "A(z) {1} relacio nem letezik: a fejlece elott hianyzik az ures sor, igy a(z) {2} relacio sora lett.",
+     "Relation {1} does not exist: the empty line before its header is missing, so it became a row of relation {2}."},
+    {M::notWhole, "a(z) {1} oszlop {2} erteke nem egesz szam: {3}-kent szamit{4}.",
+     "value {2} of column {1} is not a whole number: it counts as {3}{4}."},
+    {M::tooLong, "a(z) {1} oszlop {2} erteke hosszabb, mint {3}{4}: az ertek egeszeben megmarad.",
+     "value {2} of column {1} is longer than {3}{4}: the value is kept whole."},
+    {M::quoteOpenMissing, "a(z) {1} oszlop {2} erteke {3} jellel kezdodik vagy vegzodik{4}: hianyzik a nyito '?",
+     "value {2} of column {1} begins or ends with {3}{4}: is the opening ' missing?"},
+    {M::quoteLikeKept,
+     "a(z) {1} oszlop {2} erteke {3} jellel kezdodik vagy vegzodik{4}: csak a ' jel idez, ez az ertek resze.",
+     "value {2} of column {1} begins or ends with {3}{4}: only ' quotes, so it is part of the value."},
+    {M::valueSpansLines, "az idezett ertek atnyulik a kovetkezo sorba; nem hianyzik a zaro '?{1}",
+     "the quoted value runs on into the next line; is its closing ' missing?{1}"},
+    {M::relationNameLookalike, "a(z) {1} relacionevben {2} all, amely nem latszik vagy masnak latszik.",
+     "the relation name {1} holds {2}, which is invisible or looks like another character."},
+    {M::relationTwice, "a(z) {1} relacio masodszor is szerepel: a parancs a(z) {2}. sorban levot hasznalja.",
+     "relation {1} is defined twice: the command uses the one on line {2}."},
+    {M::rowsWithoutHeader, "ez a sor nem tartozik relaciohoz, mert nem fejlec koveti: kimarad.",
+     "this line belongs to no relation, as no header follows it: it is left out."},
+    {M::utf16, "A file UTF-16 kodolasu (a Jegyzettomb \"Unicode\" mentese); mentsd UTF-8 kodolassal.",
+     "The file is in UTF-16 (Notepad's \"Unicode\"); save it as UTF-8."},
+    {M::inputTooLarge, "A bemenet tobb mint {1} byte, ennyi nem fer a memoriaba.",
+     "The input is more than {1} bytes, which do not fit in memory."},
+    {M::credits, "Keszitette: a Tabulon csapata", "Made by the Tabulon team"},
+    {M::readingFile, "File ({1}) olvasasa...", "Reading file ({1})..."},
+    {M::done, "kesz.", "done."},
+    {M::executing, "Parancs vegrehajtasa...", "Executing the command..."},
+    {M::writingFile, "File ({1}) irasa...", "Writing file ({1})..."},
+    {M::fileMissing, "A(z) {1} file nem letezik.", "File {1} does not exist."},
+    {M::cannotRead, "a file nem nyithato meg olvasasra.", "the file cannot be opened for reading."},
+    {M::outputNotWritable, "A(z) {1} file nem irhato.", "File {1} cannot be written."},
+    {M::cannotWrite, "a kimeneti file nem irhato.", "the output file cannot be written."},
+    {M::warningMark, "Figyelem: ", "Warning: "},
+    {M::errorLimitReached, "{1} hiba utan a tobbit nem keresi.", "stopped looking after {1} errors."},
+    {M::argumentsMissing, "Hianyzo parameterek.", "Missing arguments."},
+    {M::usageShort, "Hasznalat: tabulon.exe inputfile outputfile", "Usage: tabulon.exe inputfile outputfile"},
+    {M::internalError, "belso hiba, nem az input file hibaja: {1}", "internal error, not the input file's fault: {1}"},
+    {M::unknownError, "ismeretlen hiba.", "unknown error."},
+    {M::badInput, "Hib\xE1s input file!", "Bad input file!"},
+    {M::explanationNotWritten, "{1}: a magyarazat nem irhato ki{2}.", "{1}: the explanation cannot be written{2}."},
+    {M::unknownOption, "ismeretlen kapcsolo: {1}", "unknown option: {1}"},
+    {M::optionValueMissing, "a(z) {1} kapcsolo utan hianyzik az ertek.", "option {1} lacks its value."},
+    {M::explainRowsNotCount, "a(z) --explain-rows erteke nem nemnegativ egesz szam: {1}",
+     "the value of --explain-rows is not a whole number of 0 or more: {1}"},
+    {M::explainFormUnknown, "{1}: a magyarazat formaja a kiterjesztesbol (.txt, .json, .dot, .sql) derul ki.",
+     "{1}: the explanation's form follows from the extension (.txt, .json, .dot, .sql)."},
+    {M::languageUnknown, "a(z) --lang erteke hu vagy en lehet: {1}", "the value of --lang is hu or en: {1}"},
 }};
 
 constexpr bool textsFollowTheEnum() {
@@ -205,5 +394,120 @@ std::string quotedName(std::string_view name) { return fill(M::quotedName, {show
 std::string resultTooLarge(std::string_view op, std::uint64_t rows) {
   return fill(M::resultTooLarge, {shownName(op), number(rows)});
 }
+
+std::string inputEmpty() { return fill(M::inputEmpty, {}); }
+std::string lineOneComment() { return fill(M::lineOneComment, {}); }
+std::string strayToken(std::string_view word, std::string_view hint) {
+  return fill(M::strayToken, {shownName(word), hint});
+}
+std::string hintQuoteInText() { return fill(M::hintQuoteInText, {}); }
+std::string hintJoinConditions() { return fill(M::hintJoinConditions, {}); }
+std::string hintCommaMissing() { return fill(M::hintCommaMissing, {}); }
+std::string operatorOperandLimit(std::string_view op, std::size_t limit) {
+  return fill(M::operatorOperandLimit, {shownName(op), std::to_string(limit)});
+}
+std::string conditionOperandLimit(std::string_view op, std::size_t limit) {
+  return fill(M::conditionOperandLimit, {shownName(op), std::to_string(limit)});
+}
+std::string emptyOperand() { return fill(M::emptyOperand, {}); }
+std::string unmatchedClose() { return fill(M::unmatchedClose, {}); }
+std::string textAfterCommand() { return fill(M::textAfterCommand, {}); }
+std::string closersMissing(std::size_t count) { return fill(M::closersMissing, {std::to_string(count)}); }
+std::string commandEmpty() { return fill(M::commandEmpty, {}); }
+std::string commandGoesOn() { return fill(M::commandGoesOn, {}); }
+std::string secondCommand() { return fill(M::secondCommand, {}); }
+std::string literalOpen() { return fill(M::literalOpen, {}); }
+std::string tooManyTokens() { return fill(M::tooManyTokens, {}); }
+std::string lookalikeInName(std::string_view name, std::string_view mark) {
+  return fill(M::lookalikeInName, {shownName(name), mark});
+}
+std::string literalSpansLines() { return fill(M::literalSpansLines, {}); }
+std::string causeLiteralSpans(long long line, long long column) {
+  return fill(M::causeLiteralSpans, {std::to_string(line), std::to_string(column)});
+}
+std::string hintPrefixComparison(std::string_view form) { return fill(M::hintPrefixComparison, {form}); }
+std::string hintPrefixCondition(std::string_view form) { return fill(M::hintPrefixCondition, {form}); }
+std::string exampleColumn() { return fill(M::exampleColumn, {}); }
+std::string notTypeChoices(std::string_view type) { return fill(M::notTypeChoices, {shownName(type)}); }
+std::string notType(std::string_view type, std::string_view hint) { return fill(M::notType, {shownName(type), hint}); }
+std::string typeMissing(std::string_view column) { return fill(M::typeMissing, {shownName(column)}); }
+std::string charWidthOutOfRange(std::string_view type) { return fill(M::charWidthOutOfRange, {shownName(type)}); }
+std::string badRow(std::string_view relation, std::size_t values, std::size_t columns) {
+  return fill(M::badRow, {shownName(relation), std::to_string(values), std::to_string(columns)});
+}
+std::string andMoreValues(std::size_t count) { return fill(M::andMoreValues, {std::to_string(count)}); }
+std::string andMoreColumns(std::size_t count) { return fill(M::andMoreColumns, {std::to_string(count)}); }
+std::string columnNameLookalike(std::string_view name, std::string_view mark, std::string_view more) {
+  return fill(M::columnNameLookalike, {shownName(name), mark, more});
+}
+std::string columnNameBracket(std::string_view name, std::string_view more) {
+  return fill(M::columnNameBracket, {shownName(name), more});
+}
+std::string columnNameTwice(std::string_view name, std::string_view relation, std::string_view more) {
+  return fill(M::columnNameTwice, {shownName(name), shownName(relation), more});
+}
+std::string columnNameMissing() { return fill(M::columnNameMissing, {}); }
+std::string headerNoBreakSpace(std::string_view relation) { return fill(M::headerNoBreakSpace, {shownName(relation)}); }
+std::string strayTextEmptyLine(std::string_view name, std::string_view previous) {
+  return fill(M::strayTextEmptyLine, {shownName(name), shownName(previous)});
+}
+std::string strayTextJoined(std::string_view name) { return fill(M::strayTextJoined, {shownName(name)}); }
+std::string blankLineEnds(std::string_view relation) { return fill(M::blankLineEnds, {shownName(relation)}); }
+std::string textAfterQuote(std::string_view value, std::string_view hint) {
+  return fill(M::textAfterQuote, {shownName(value), hint});
+}
+std::string hintQuoteInValue() { return fill(M::hintQuoteInValue, {}); }
+std::string headerLikeRow(std::string_view relation) { return fill(M::headerLikeRow, {shownName(relation)}); }
+std::string relationInRows(std::string_view name, std::string_view relation) {
+  return fill(M::relationInRows, {shownName(name), shownName(relation)});
+}
+std::string notWhole(std::string_view column, std::string_view value, std::string_view number, std::string_view more) {
+  return fill(M::notWhole, {shownName(column), value, number, more});
+}
+std::string tooLong(std::string_view column, std::string_view value, std::string_view type, std::string_view more) {
+  return fill(M::tooLong, {shownName(column), value, type, more});
+}
+std::string quoteOpenMissing(std::string_view column, std::string_view value, std::string_view mark,
+                             std::string_view more) {
+  return fill(M::quoteOpenMissing, {shownName(column), value, mark, more});
+}
+std::string quoteLikeKept(std::string_view column, std::string_view value, std::string_view mark,
+                          std::string_view more) {
+  return fill(M::quoteLikeKept, {shownName(column), value, mark, more});
+}
+std::string valueSpansLines(std::string_view more) { return fill(M::valueSpansLines, {more}); }
+std::string relationNameLookalike(std::string_view name, std::string_view mark) {
+  return fill(M::relationNameLookalike, {shownName(name), mark});
+}
+std::string relationTwice(std::string_view name, long long firstLine) {
+  return fill(M::relationTwice, {shownName(name), std::to_string(firstLine)});
+}
+std::string rowsWithoutHeader() { return fill(M::rowsWithoutHeader, {}); }
+std::string utf16() { return fill(M::utf16, {}); }
+std::string inputTooLarge(long long limit) { return fill(M::inputTooLarge, {std::to_string(limit)}); }
+std::string credits() { return fill(M::credits, {}); }
+std::string readingFile(std::string_view path) { return fill(M::readingFile, {path}); }
+std::string done() { return fill(M::done, {}); }
+std::string executing() { return fill(M::executing, {}); }
+std::string writingFile(std::string_view path) { return fill(M::writingFile, {path}); }
+std::string fileMissing(std::string_view path) { return fill(M::fileMissing, {path}); }
+std::string cannotRead() { return fill(M::cannotRead, {}); }
+std::string outputNotWritable(std::string_view path) { return fill(M::outputNotWritable, {path}); }
+std::string cannotWrite() { return fill(M::cannotWrite, {}); }
+std::string warningMark() { return fill(M::warningMark, {}); }
+std::string errorLimitReached(std::size_t limit) { return fill(M::errorLimitReached, {std::to_string(limit)}); }
+std::string argumentsMissing() { return fill(M::argumentsMissing, {}); }
+std::string usageShort() { return fill(M::usageShort, {}); }
+std::string internalError(std::string_view what) { return fill(M::internalError, {what}); }
+std::string unknownError() { return fill(M::unknownError, {}); }
+std::string badInput() { return fill(M::badInput, {}); }
+std::string explanationNotWritten(std::string_view path, std::string_view why) {
+  return fill(M::explanationNotWritten, {path, why});
+}
+std::string unknownOption(std::string_view option) { return fill(M::unknownOption, {option}); }
+std::string optionValueMissing(std::string_view option) { return fill(M::optionValueMissing, {option}); }
+std::string explainRowsNotCount(std::string_view value) { return fill(M::explainRowsNotCount, {value}); }
+std::string explainFormUnknown(std::string_view path) { return fill(M::explainFormUnknown, {path}); }
+std::string languageUnknown(std::string_view value) { return fill(M::languageUnknown, {value}); }
 
 } // namespace msg

@@ -50,4 +50,86 @@ std::string quotedName(std::string_view name);
 // Evaluation.
 std::string resultTooLarge(std::string_view op, std::uint64_t rows);
 
+// Reading the command.
+std::string inputEmpty();
+std::string lineOneComment();
+std::string strayToken(std::string_view word, std::string_view hint);
+std::string hintQuoteInText();
+std::string hintJoinConditions();
+std::string hintCommaMissing();
+std::string operatorOperandLimit(std::string_view op, std::size_t limit);
+std::string conditionOperandLimit(std::string_view op, std::size_t limit);
+std::string emptyOperand();
+std::string unmatchedClose();
+std::string textAfterCommand();
+std::string closersMissing(std::size_t count);
+std::string commandEmpty();
+std::string commandGoesOn();
+std::string secondCommand();
+std::string literalOpen();
+std::string tooManyTokens();
+std::string lookalikeInName(std::string_view name, std::string_view mark);
+std::string literalSpansLines();
+std::string causeLiteralSpans(long long line, long long column);
+std::string hintPrefixComparison(std::string_view form);
+std::string hintPrefixCondition(std::string_view form);
+std::string exampleColumn();
+
+// Reading the relations.
+std::string notTypeChoices(std::string_view type);
+std::string notType(std::string_view type, std::string_view hint);
+std::string typeMissing(std::string_view column);
+std::string charWidthOutOfRange(std::string_view type);
+std::string badRow(std::string_view relation, std::size_t values, std::size_t columns);
+std::string andMoreValues(std::size_t count);
+std::string andMoreColumns(std::size_t count);
+std::string columnNameLookalike(std::string_view name, std::string_view mark, std::string_view more);
+std::string columnNameBracket(std::string_view name, std::string_view more);
+std::string columnNameTwice(std::string_view name, std::string_view relation, std::string_view more);
+std::string columnNameMissing();
+std::string headerNoBreakSpace(std::string_view relation);
+std::string strayTextEmptyLine(std::string_view name, std::string_view previous);
+std::string strayTextJoined(std::string_view name);
+std::string blankLineEnds(std::string_view relation);
+std::string textAfterQuote(std::string_view value, std::string_view hint);
+std::string hintQuoteInValue();
+std::string headerLikeRow(std::string_view relation);
+std::string relationInRows(std::string_view name, std::string_view relation);
+std::string notWhole(std::string_view column, std::string_view value, std::string_view number, std::string_view more);
+std::string tooLong(std::string_view column, std::string_view value, std::string_view type, std::string_view more);
+std::string quoteOpenMissing(std::string_view column, std::string_view value, std::string_view mark,
+                             std::string_view more);
+std::string quoteLikeKept(std::string_view column, std::string_view value, std::string_view mark,
+                          std::string_view more);
+std::string valueSpansLines(std::string_view more);
+std::string relationNameLookalike(std::string_view name, std::string_view mark);
+std::string relationTwice(std::string_view name, long long firstLine);
+std::string rowsWithoutHeader();
+std::string utf16();
+std::string inputTooLarge(long long limit);
+
+// The console.
+std::string credits();
+std::string readingFile(std::string_view path);
+std::string done();
+std::string executing();
+std::string writingFile(std::string_view path);
+std::string fileMissing(std::string_view path);
+std::string cannotRead();
+std::string outputNotWritable(std::string_view path);
+std::string cannotWrite();
+std::string warningMark();
+std::string errorLimitReached(std::size_t limit);
+std::string argumentsMissing();
+std::string usageShort();
+std::string internalError(std::string_view what);
+std::string unknownError();
+std::string badInput();
+std::string explanationNotWritten(std::string_view path, std::string_view why);
+std::string unknownOption(std::string_view option);
+std::string optionValueMissing(std::string_view option);
+std::string explainRowsNotCount(std::string_view value);
+std::string explainFormUnknown(std::string_view path);
+std::string languageUnknown(std::string_view value);
+
 } // namespace msg

@@ -55,6 +55,8 @@ public:
 
   // Where the next get() reads from.
   [[nodiscard]] const char *position() const { return pos_; }
+  // The whole text, from its first character.
+  [[nodiscard]] std::string_view whole() const { return {start_, static_cast<std::size_t>(limit_ - start_)}; }
   // The text from here to the end.
   [[nodiscard]] std::string_view rest() const { return {pos_, static_cast<std::size_t>(limit_ - pos_)}; }
 

@@ -1,6 +1,6 @@
 // Column types. A type that is not known used to be read as a number, so
 // that varchar(10) made an int column and its texts all read as 0.
-#include "diag/shown.h"
+#include "diag/messages.h"
 #include "input/column_type.h"
 
 #include "input/blanks.h"
@@ -48,9 +48,8 @@ bool meansChar(std::string_view word) {
   } else {
     near = nearestName(type, {"int", "integer"});
   }
-  std::string message = "A(z) " + shownName(type) + " nem oszloptipus";
-  message += near.empty() ? ": int vagy char(n) lehet." : ". Erre gondoltal: " + near + "?";
-  throw InputError(message, line, position);
+  throw InputError(near.empty() ? msg::notTypeChoices(type) : msg::notType(type, msg::didYouMean(near)), line,
+                   position);
 }
 
 } // namespace
@@ -63,7 +62,7 @@ std::int32_t columnWidth(std::string_view text, std::string_view column, long lo
     type = trimmed(type.substr(0, type.size() - 1));
   }
   if (type.empty()) {
-    throw InputError("A(z) " + shownName(column) + " oszlopnak hianyzik a tipusa.", line, position);
+    throw InputError(msg::typeMissing(column), line, position);
   }
   if (type == "int" || type == "integer") {
     return 0;
@@ -78,8 +77,7 @@ std::int32_t columnWidth(std::string_view text, std::string_view column, long lo
     width = width * 10 + (digits[i] - '0');
   }
   if (width < 1 || width > std::numeric_limits<std::int32_t>::max()) {
-    throw InputError("A(z) " + shownName(type) + " nem oszloptipus: a char szelessege 1 es 2147483647 kozott lehet.",
-                     line, position);
+    throw InputError(msg::charWidthOutOfRange(type), line, position);
   }
   return static_cast<std::int32_t>(width);
 }

@@ -1,6 +1,8 @@
 // Infix comparisons and condition keywords found in a token as typed.
 #include "input/prefix_form.h"
 
+#include "diag/messages.h"
+
 #include "input/command.h"
 
 #include <algorithm>
@@ -27,7 +29,7 @@ constexpr std::array<Infix, 8> infixes{{
 
 std::string formOf(NodeKind kind, std::string_view word) {
   if (isComparison(kind)) {
-    return std::string(word) + "(nev, 'x')";
+    return std::string(word) + "(" + msg::exampleColumn() + ", 'x')";
   }
   return std::string(word) + (factsOf(kind).operandLimit == 1 ? "(p)" : "(p, q)");
 }
@@ -63,7 +65,7 @@ std::string prefixFormHint(std::string_view typed) {
   std::string outside = unquoted(typed);
   for (const Infix &infix : infixes) {
     if (outside.find(infix.symbol) != std::string::npos) {
-      return " Az osszehasonlitas elotag alaku: " + formOf(kindOfWord(infix.keyword), infix.keyword) + ".";
+      return msg::hintPrefixComparison(formOf(kindOfWord(infix.keyword), infix.keyword));
     }
   }
   NodeKind found = NodeKind::otherWord;
@@ -84,5 +86,5 @@ std::string prefixFormHint(std::string_view typed) {
   if (found == NodeKind::otherWord) {
     return {};
   }
-  return " A feltetel elotag alaku: " + formOf(found, keyword) + ".";
+  return msg::hintPrefixCondition(formOf(found, keyword));
 }

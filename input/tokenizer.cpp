@@ -7,6 +7,8 @@
 #include "input/tokenizer.h"
 
 #include "input/blanks.h"
+#include "diag/messages.h"
+#include "input/positions.h"
 #include "input/prefix_form.h"
 #include "store/error.h"
 #include "diag/lookalike.h"
@@ -28,11 +30,11 @@ public:
   void run() {
     int ch = in_.get();
     if (ch == CharStream::end) {
-      throw InputError("Az input file ures.", 1, 1);
+      throw InputError(msg::inputEmpty(), 1, 1);
     }
     std::string_view rest = in_.rest();
     if (ch == '#' || ((ch == '-' || ch == '/') && rest.starts_with(static_cast<char>(ch)))) {
-      throw InputError("Az 1. sor megjegyzesnek latszik, de a file-ban nincs megjegyzes: az 1. sor a parancs.", 1, 1);
+      throw InputError(msg::lineOneComment(), 1, 1);
     }
     for (; ch != CharStream::end && ch != '\n'; ch = in_.get()) {
       if (ended_ && ch != ' ' && ch != '\t') {
@@ -86,6 +88,9 @@ public:
     command_.head()->prev = last_;
   }
 
+  // Where the first literal that ran on past its line began, or {0, 0}.
+  [[nodiscard]] std::pair<long long, long long> spanningLiteral() const { return {spanLine_, spanColumn_}; }
+
 private:
   static std::size_t operandLimit(NodeKind kind) { return static_cast<std::size_t>(factsOf(kind).operandLimit); }
 
@@ -95,20 +100,19 @@ private:
   static std::string strayMessage(const std::string &word) {
     std::string hint;
     if (word == "'") {
-      hint = " Idezett szovegben nem allhat '.";
+      hint = msg::hintQuoteInText();
     } else if (isCondition(kindOfWord(word))) {
-      hint = " Ket feltetelt az AND(p, q) vagy az OR(p, q) kapcsol ossze.";
+      hint = msg::hintJoinConditions();
     } else {
       hint = prefixFormHint(word);
-      hint = hint.empty() ? " Hianyzik elotte egy , ?" : hint;
+      hint = hint.empty() ? msg::hintCommaMissing() : hint;
     }
-    return "Itt , vagy ) kell kovetkezzen, nem a(z) " + shownName(word) + "." + hint;
+    return msg::strayToken(word, hint);
   }
 
   static std::string limitMessage(const CommandNode &op, std::size_t limit) {
     bool condition = isComparison(op.kind) || isLogical(op.kind);
-    return "A(z) " + op.text + (condition ? " feltetelnek" : " operatornak") + " csak " + std::to_string(limit) +
-           " operandusa lehet.";
+    return condition ? msg::conditionOperandLimit(op.text, limit) : msg::operatorOperandLimit(op.text, limit);
   }
 
   void addOperand() {
@@ -130,7 +134,7 @@ private:
   void warnIfEmptyOperand() {
     if (!operandStarted_ && open_.size() > 1 && !emptyWarned_) {
       emptyWarned_ = true;
-      warn("ures operandus: egy , tul sok, vagy hianyzik egy nev?", in_.line(), in_.column());
+      warn(msg::emptyOperand(), in_.line(), in_.column());
     }
     operandStarted_ = false;
   }
@@ -152,7 +156,7 @@ private:
       complete_ = true;
       operandStarted_ = true; // the operator just closed is its parent's operand
     } else if (!strayWarned_) {
-      warn("ehhez a )-hez nem tartozik (.", in_.line(), in_.column());
+      warn(msg::unmatchedClose(), in_.line(), in_.column());
       strayWarned_ = true;
     }
   }
@@ -161,9 +165,9 @@ private:
   // the character that ends the line.
   int skipRestOfLine(int ch) {
     if (ch == ')') {
-      warn("ehhez a )-hez nem tartozik (.", in_.line(), in_.column());
+      warn(msg::unmatchedClose(), in_.line(), in_.column());
     } else {
-      warn("a parancs vege utani szoveg kimarad.", in_.line(), in_.column());
+      warn(msg::textAfterCommand(), in_.line(), in_.column());
     }
     while (ch != CharStream::end && ch != '\n') {
       ch = in_.get();
@@ -184,16 +188,16 @@ private:
         createNode(NodeKind::name, ch);
       }
       reportSurplus();
-      warn("a parancs vegerol hianyzik " + std::to_string(open_.size() - 1) + " ).", line, column);
+      warn(msg::closersMissing(open_.size() - 1), line, column);
     } else if (!word_.empty()) {
       if (nextId_ == 1) {
         createNode(NodeKind::name, ch);
       } else {
-        warn("a parancs vege utani szoveg kimarad.", wordLine_, wordColumn_);
+        warn(msg::textAfterCommand(), wordLine_, wordColumn_);
       }
     }
     if (nextId_ == 1) {
-      throw InputError("A parancs ures.", 1, 1);
+      throw InputError(msg::commandEmpty(), 1, 1);
     }
   }
 
@@ -205,7 +209,7 @@ private:
     std::size_t open = two.find('(');
     if (open_.size() > 1 && !two.empty() && open == std::string_view::npos &&
         two.find_first_not_of(" \t") != std::string_view::npos) {
-      throw InputError("A parancs a 2. sorban folytatodik? Az egesz parancsnak az 1. sorban kell allnia.",
+      throw InputError(msg::commandGoesOn(),
                        in_.line() + 1, 1);
     }
     if (open == std::string_view::npos || !isRelational(kindOfWord(trimmed(two.substr(0, open))))) {
@@ -221,7 +225,7 @@ private:
       }
       at = comma + 1;
     }
-    throw InputError("A 2. sor egy masodik parancsnak latszik: egy file-ban egy parancs allhat, az 1. sorban.",
+    throw InputError(msg::secondCommand(),
                      in_.line() + 1, 1);
   }
 
@@ -257,14 +261,21 @@ private:
     }
     typed_.push_back('\'');
     if (ch == CharStream::end) {
-      throw InputError("Az idezett szoveg nincs lezarva: hianyzik a zaro '.", quoteLine, quoteColumn);
+      throw InputError(msg::literalOpen(), quoteLine, quoteColumn);
+    }
+    // A literal may hold a line end, but more often its closing quote is
+    // missing, and a quote of a later line closes it.
+    if (in_.line() > quoteLine && spanLine_ == 0) {
+      spanLine_ = quoteLine;
+      spanColumn_ = quoteColumn;
+      warn(msg::literalSpansLines(), quoteLine, quoteColumn);
     }
     createNode(NodeKind::literal, '\'');
   }
 
   CommandNode *createNode(NodeKind kind, int endedBy) {
     if (nextId_ == INT_MAX) {
-      throw InputError("A parancs tul sok elemet tartalmaz.", in_.line(), in_.column());
+      throw InputError(msg::tooManyTokens(), in_.line(), in_.column());
     }
     markWordStart();
     if (surplus_ != nullptr) {
@@ -286,7 +297,7 @@ private:
     if (kind != NodeKind::literal && !lookalikeWarned_) {
       if (std::string mark = firstLookalike(node->text); !mark.empty()) {
         lookalikeWarned_ = true;
-        warn("a(z) " + shownName(node->text) + " nevben " + mark + " all, amely nem latszik vagy masnak latszik.",
+        warn(msg::lookalikeInName(node->text, mark),
              node->line, node->column);
       }
     }
@@ -322,12 +333,25 @@ private:
   CommandNode *surplus_ = nullptr; // an operator given an operand too many
   long long surplusLine_ = 0;      // at the ',' before that operand
   long long surplusColumn_ = 0;
+  long long spanLine_ = 0; // of the first literal that ran on past its line
+  long long spanColumn_ = 0;
   int nextId_ = 1;
 };
 
 } // namespace
 
 void parseCommand(Command &command, CharStream &in) {
-  Tokenizer(command, in).run();
+  Tokenizer tokenizer(command, in);
+  try {
+    tokenizer.run();
+  } catch (const InputError &e) {
+    // After a literal that ran on past line 1, that literal is the likely
+    // cause, wherever the mistake shows.
+    if (auto [line, column] = tokenizer.spanningLiteral(); line != 0) {
+      column = CharacterColumns(in.whole()).column(line, column);
+      throw InputError(e.message() + msg::causeLiteralSpans(line, column), e.line(), e.column());
+    }
+    throw;
+  }
   orderCommands(command);
 }
