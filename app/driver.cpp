@@ -2,13 +2,14 @@
 // gives the one fixed message on standard output and, on standard error, one
 // line that says what went wrong and where. Warnings go to standard error
 // too, after the stage that found them, and change nothing else.
-#include "diag/shown.h"
 #include "app/driver.h"
+#include "diag/shown.h"
 
 #include "app/explain_output.h"
 #include "app/options.h"
 #include "app/run.h"
 #include "check/check.h"
+#include "diag/messages.h"
 #include "exec/executor.h"
 #include "exec/trace.h"
 #include "input/reader.h"
@@ -26,7 +27,7 @@ namespace {
 
 void printBanner(std::ostream &out) {
   out << "Tabulon" << std::endl;
-  out << "Keszitette: a Tabulon csapata" << std::endl;
+  out << msg::credits() << std::endl;
   out << std::endl;
 }
 
@@ -56,7 +57,8 @@ void printWarnings(const Run &run, Console &console) {
   const std::vector<Warning> &warnings = run.command.warnings;
   for (; console.warned < warnings.size(); ++console.warned) {
     const Warning &w = warnings[console.warned];
-    console.err << printable("tabulon: " + placeOf(run.inputPath, w.line, w.column) + ": Figyelem: " + w.message)
+    console.err << printable("tabulon: " + placeOf(run.inputPath, w.line, w.column) + ": " + msg::warningMark() +
+                             w.message)
                 << std::endl;
   }
 }
@@ -77,12 +79,12 @@ void checkMistakes(Run &run) {
 bool runStages(Run &run, Console &console) {
   std::ostream &out = console.out;
   const std::string &input = run.inputPath;
-  out << "File (" << printable(input) << ") olvasasa...";
+  out << printable(msg::readingFile(input));
   if (!loadInput(run.db, run.command, input, run.text)) {
-    out << std::endl << "A(z) " << printable(input) << " file nem letezik." << std::endl << std::endl;
-    console.err << printable("tabulon: " + input + ": a file nem nyithato meg olvasasra.") << std::endl;
+    out << std::endl << printable(msg::fileMissing(input)) << std::endl << std::endl;
+    console.err << printable("tabulon: " + input + ": " + msg::cannotRead()) << std::endl;
     if (run.trace) {
-      run.trace->fail(0, 0, input + ": a file nem nyithato meg olvasasra.");
+      run.trace->fail(0, 0, input + ": " + msg::cannotRead());
     }
     return false;
   }
@@ -93,9 +95,9 @@ bool runStages(Run &run, Console &console) {
     }
     throw MistakesNoted{};
   }
-  out << "\t\t kesz." << std::endl;
+  out << "\t\t " << msg::done() << std::endl;
   printWarnings(run, console);
-  out << "Parancs vegrehajtasa...";
+  out << msg::executing();
   if (run.trace) {
     run.trace->noteInputs(run.db);
   }
@@ -108,16 +110,16 @@ bool runStages(Run &run, Console &console) {
     ev.trace = &*run.trace;
   }
   executeCommands(ev);
-  out << "\t\t\t kesz." << std::endl;
+  out << "\t\t\t " << msg::done() << std::endl;
   printWarnings(run, console);
-  out << "File (" << printable(run.outputPath) << ") irasa...";
+  out << printable(msg::writingFile(run.outputPath));
   const CommandNode *root = run.command.root();
   const Table *result = root != nullptr ? root->result : nullptr;
   if (!writeOutput(run.outputPath, run.text.view(), result, out)) {
-    console.err << printable("tabulon: " + run.outputPath + ": a kimeneti file nem irhato.") << std::endl;
+    console.err << printable("tabulon: " + run.outputPath + ": " + msg::cannotWrite()) << std::endl;
     return false;
   }
-  out << "\t\t kesz." << std::endl << std::endl;
+  out << "\t\t " << msg::done() << std::endl << std::endl;
   return true;
 }
 
@@ -135,8 +137,7 @@ std::string mistakeLines(Run &run) {
   }
   if (errors.size() >= errorLimit) {
     lines += "\n";
-    lines +=
-        printable("tabulon: " + run.inputPath + ": " + std::to_string(errorLimit) + " hiba utan a tobbit nem keresi.");
+    lines += printable("tabulon: " + run.inputPath + ": " + msg::errorLimitReached(errorLimit));
   }
   return lines;
 }
@@ -149,8 +150,8 @@ int runGuarded(int argc, const char *const *argv, std::ostream &out, std::ostrea
   }
   printBanner(out);
   if (options.files.size() < 2) {
-    out << "Hianyzo parameterek." << std::endl;
-    out << "Hasznalat: tabulon.exe inputfile outputfile" << std::endl << std::endl;
+    out << msg::argumentsMissing() << std::endl;
+    out << msg::usageShort() << std::endl << std::endl;
     return 1;
   }
   Run run(options.files[0], options.files[1]);
@@ -173,15 +174,15 @@ int runGuarded(int argc, const char *const *argv, std::ostream &out, std::ostrea
       run.trace->fail(e.line(), e.column(), e.message());
     }
   } catch (const std::bad_alloc &) {
-    why = "tabulon: elfogyott a memoria.";
+    why = msg::outOfMemoryLine();
   } catch (const std::length_error &) {
     // A size past what a container or a 32-bit index can hold: no input is
     // wrong for being large, so it is worded as memory running out.
-    why = "tabulon: elfogyott a memoria.";
+    why = msg::outOfMemoryLine();
   } catch (const std::exception &e) {
-    why = printable(std::string("tabulon: belso hiba, nem az input file hibaja: ") + e.what());
+    why = printable("tabulon: " + msg::internalError(e.what()));
   } catch (...) {
-    why = "tabulon: ismeretlen hiba.";
+    why = msg::unknownErrorLine();
   }
   if (run.trace && !run.trace->failure() && !run.command.errors.empty()) {
     const Warning &first = run.command.errors.front();
@@ -190,7 +191,7 @@ int runGuarded(int argc, const char *const *argv, std::ostream &out, std::ostrea
   if (run.trace && !run.trace->failure()) {
     run.trace->fail(0, 0, why.substr(why.find(' ') + 1));
   }
-  out << std::endl << std::endl << "Hib\xE1s input file!" << std::endl;
+  out << std::endl << std::endl << msg::badInputLine() << std::endl;
   failureShown = true;
   printWarnings(run, console);
   for (std::size_t from = 0; from <= why.size();) {
@@ -209,16 +210,16 @@ int runGuarded(int argc, const char *const *argv, std::ostream &out, std::ostrea
 // it ends every run the same way, with texts that need no memory.
 int runTabulon(int argc, const char *const *argv, std::ostream &out, std::ostream &err) {
   bool failureShown = false;
-  const char *why = "tabulon: elfogyott a memoria.";
+  const char *why = msg::outOfMemoryLine();
   try {
     return runGuarded(argc, argv, out, err, failureShown);
   } catch (const std::bad_alloc &) {
   } catch (const std::length_error &) {
   } catch (...) {
-    why = "tabulon: ismeretlen hiba.";
+    why = msg::unknownErrorLine();
   }
   if (!failureShown) {
-    out << std::endl << std::endl << "Hib\xE1s input file!" << std::endl;
+    out << std::endl << std::endl << msg::badInputLine() << std::endl;
   }
   err << why << std::endl;
   pauseConsole();

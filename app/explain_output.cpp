@@ -1,8 +1,10 @@
 // The explanation files, each replaced whole or not at all, as the output
 // file is. A failure to write one is reported but leaves the others and the
 // output file as they are.
-#include "diag/shown.h"
 #include "app/explain_output.h"
+
+#include "diag/messages.h"
+#include "diag/shown.h"
 
 #include "platform/output_file.h"
 #include "store/error.h"
@@ -29,14 +31,14 @@ bool writeExplanations(const std::vector<ExplainTarget> &targets, const Explaine
     } catch (const ExplainRefused &e) {
       why = std::string(": ") + e.what();
     } catch (const std::bad_alloc &) {
-      err << "tabulon: elfogyott a memoria." << std::endl;
+      err << msg::outOfMemoryLine() << std::endl;
       written = false;
       continue;
     } catch (const std::exception &) {
       ok = false;
     }
     if (!ok) {
-      err << printable("tabulon: " + target.path + ": a magyarazat nem irhato ki" + why + ".") << std::endl;
+      err << printable("tabulon: " + msg::explanationNotWritten(target.path, why)) << std::endl;
       written = false;
     }
   }

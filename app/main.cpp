@@ -1,5 +1,6 @@
 // Entry point of tabulon: tabulon inputfile outputfile
 #include "app/driver.h"
+#include "diag/messages.h"
 
 #include <iostream>
 
@@ -40,7 +41,7 @@ int wmain(int argc, wchar_t **argv) {
       pointers.push_back(a.c_str());
     }
   } catch (const std::bad_alloc &) { // before the driver's guard
-    std::cerr << "tabulon: elfogyott a memoria." << std::endl;
+    std::cerr << msg::outOfMemoryLine() << std::endl;
     return 1;
   }
   return runTabulon(argc, pointers.data(), std::cout, std::cerr);

@@ -15,19 +15,7 @@
 
 namespace {
 
-void printUsage(std::ostream &out) {
-  out << "Hasznalat: tabulon.exe [kapcsolok] inputfile outputfile" << std::endl
-      << std::endl
-      << "  --explain FILE     a kiertekeles menete FILE-ba is: a parancs faja, minden" << std::endl
-      << "                     reszeredmeny es a parancs SQL-ben; a forma a kiterjesztestol" << std::endl
-      << "                     fugg (.txt, .json, .dot, .sql); - eseten szovegkent a" << std::endl
-      << "                     standard kimenetre, a tobbi uzenet utan" << std::endl
-      << "  --explain-rows N   legfeljebb N sor eredmenyenkent a magyarazatban (1000)" << std::endl
-      << "  --lang hu|en       az uzenetek nyelve: magyar (hu, alapertelmezett) vagy angol (en)" << std::endl
-      << "  --help             ez a leiras" << std::endl
-      << "  --version          a program verzioja" << std::endl
-      << "  --                 a kapcsolok vege" << std::endl;
-}
+void printUsage(std::ostream &out) { out << msg::usage(); }
 
 std::optional<ExplainFormat> formatOf(std::string_view path) {
   if (path == "-") {
@@ -106,27 +94,27 @@ OptionsOutcome parseOptions(int argc, const char *const *argv, Options &options,
       return OptionsOutcome::exitSuccess;
     }
     if (arg != "--explain" && arg != "--explain-rows" && arg != "--lang") {
-      return refuse(out, err, "ismeretlen kapcsolo: " + std::string(arg));
+      return refuse(out, err, msg::unknownOption(arg));
     }
     if (i + 1 >= argc) {
-      return refuse(out, err, "a(z) " + std::string(arg) + " kapcsolo utan hianyzik az ertek.");
+      return refuse(out, err, msg::optionValueMissing(arg));
     }
     std::string value = argv[++i];
     Language chosen = Language::hu;
     if (arg == "--lang") {
       if (!languageNamed(value, chosen)) {
-        return refuse(out, err, "a(z) --lang erteke hu vagy en lehet: " + value);
+        return refuse(out, err, msg::languageUnknown(value));
       }
     } else if (arg == "--explain-rows") {
       std::optional<std::size_t> rows = countOf(value);
       if (!rows) {
-        return refuse(out, err, "a(z) --explain-rows erteke nem nemnegativ egesz szam: " + value);
+        return refuse(out, err, msg::explainRowsNotCount(value));
       }
       options.explainRows = *rows;
     } else {
       std::optional<ExplainFormat> format = formatOf(value);
       if (!format) {
-        return refuse(out, err, value + ": a magyarazat formaja a kiterjesztesbol (.txt, .json, .dot, .sql) derul ki.");
+        return refuse(out, err, msg::explainFormUnknown(value));
       }
       options.explain.push_back({value, *format});
     }

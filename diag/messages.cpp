@@ -104,6 +104,7 @@ enum class M : std::uint16_t {
   usageShort,
   internalError,
   unknownError,
+  outOfMemory,
   badInput,
   explanationNotWritten,
   unknownOption,
@@ -111,6 +112,14 @@ enum class M : std::uint16_t {
   explainRowsNotCount,
   explainFormUnknown,
   languageUnknown,
+  usage,
+  sqlResultColumnName,
+  sqlRelationName,
+  sqlColumnName,
+  sqlValue,
+  sqlOfRelation,
+  sqlNul,
+  sqlCrLf,
   count
 };
 
@@ -264,7 +273,8 @@ constexpr std::array<Text, static_cast<std::size_t>(M::count)> texts{{
     {M::argumentsMissing, "Hianyzo parameterek.", "Missing arguments."},
     {M::usageShort, "Hasznalat: tabulon.exe inputfile outputfile", "Usage: tabulon.exe inputfile outputfile"},
     {M::internalError, "belso hiba, nem az input file hibaja: {1}", "internal error, not the input file's fault: {1}"},
-    {M::unknownError, "ismeretlen hiba.", "unknown error."},
+    {M::unknownError, "tabulon: ismeretlen hiba.", "tabulon: unknown error."},
+    {M::outOfMemory, "tabulon: elfogyott a memoria.", "tabulon: out of memory."},
     {M::badInput, "Hib\xE1s input file!", "Bad input file!"},
     {M::explanationNotWritten, "{1}: a magyarazat nem irhato ki{2}.", "{1}: the explanation cannot be written{2}."},
     {M::unknownOption, "ismeretlen kapcsolo: {1}", "unknown option: {1}"},
@@ -274,6 +284,29 @@ constexpr std::array<Text, static_cast<std::size_t>(M::count)> texts{{
     {M::explainFormUnknown, "{1}: a magyarazat formaja a kiterjesztesbol (.txt, .json, .dot, .sql) derul ki.",
      "{1}: the explanation's form follows from the extension (.txt, .json, .dot, .sql)."},
     {M::languageUnknown, "a(z) --lang erteke hu vagy en lehet: {1}", "the value of --lang is hu or en: {1}"},
+    {M::usage,
+     "Hasznalat: tabulon.exe [kapcsolok] inputfile outputfile\n\n  --explain FILE     a kiertekeles menete FILE-ba is: "
+     "a parancs faja, minden\n                     reszeredmeny es a parancs SQL-ben; a forma a kiterjesztestol\n      "
+     "               fugg (.txt, .json, .dot, .sql); - eseten szovegkent a\n                     standard kimenetre, a "
+     "tobbi uzenet utan\n  --explain-rows N   legfeljebb N sor eredmenyenkent a magyarazatban (1000)\n  --lang hu|en   "
+     "    az uzenetek nyelve: magyar (hu, alapertelmezett) vagy angol (en)\n  --help             ez a leiras\n  "
+     "--version          a program verzioja\n  --                 a kapcsolok vege\n",
+     "Usage: tabulon.exe [options] inputfile outputfile\n\n  --explain FILE     also writes how the command was "
+     "evaluated to FILE: the command\n                     as a tree, every intermediate result and the command in "
+     "SQL;\n                     the form follows the extension (.txt, .json, .dot, .sql); -\n                     "
+     "writes the text form to standard output, after the rest\n  --explain-rows N   at most N rows of each result in "
+     "the explanation (1000)\n  --lang hu|en       the language of the messages: Hungarian (hu, the default) or "
+     "English (en)\n  --help             this text\n  --version          the program's version\n  --                 "
+     "ends the options\n"},
+    {M::sqlResultColumnName, "egy eredmeny oszlopneve", "a result's column name"},
+    {M::sqlRelationName, "egy relacio neve", "a relation's name"},
+    {M::sqlColumnName, "egy oszlopneve", "a column name"},
+    {M::sqlValue, "egy erteke", "a value"},
+    {M::sqlOfRelation, "a(z) {1} relacio {2}", "{2} of relation {1}"},
+    {M::sqlNul, "{1} NUL byte-ot tartalmaz, amit az SQL nem tud tarolni",
+     "{1} holds a NUL byte, which SQL cannot store"},
+    {M::sqlCrLf, "{1} CR LF sorveget tartalmaz, amit az sqlite3 nem ad vissza valtozatlanul",
+     "{1} holds a CR LF line end, which sqlite3 does not give back unchanged"},
 }};
 
 constexpr bool textsFollowTheEnum() {
@@ -285,6 +318,27 @@ constexpr bool textsFollowTheEnum() {
   return true;
 }
 static_assert(textsFollowTheEnum(), "texts in M's order");
+
+// The arguments a text shows, as bits: {1} is bit 0.
+constexpr unsigned placeholders(std::string_view form) {
+  unsigned shown = 0;
+  for (std::size_t at = 0; at + 2 < form.size(); ++at) {
+    if (form[at] == '{' && form[at + 2] == '}' && form[at + 1] >= '1' && form[at + 1] <= '9') {
+      shown |= 1U << static_cast<unsigned>(form[at + 1] - '1');
+    }
+  }
+  return shown;
+}
+
+constexpr bool languagesShowTheSameArguments() {
+  for (const Text &text : texts) {
+    if (placeholders(text.hu) != placeholders(text.en)) {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(languagesShowTheSameArguments(), "a translation that drops an argument drops what it says");
 
 Language current = Language::hu;
 
@@ -305,6 +359,12 @@ std::string fill(M id, std::initializer_list<std::string_view> args) {
     }
   }
   return out;
+}
+
+// Fixed texts whose table entries are NUL-terminated literals: no allocation.
+const char *fixedText(M id) {
+  const Text &text = texts[static_cast<std::size_t>(id)];
+  return (current == Language::en ? text.en : text.hu).data();
 }
 
 std::string number(std::uint64_t n) { return std::to_string(n); }
@@ -499,8 +559,6 @@ std::string errorLimitReached(std::size_t limit) { return fill(M::errorLimitReac
 std::string argumentsMissing() { return fill(M::argumentsMissing, {}); }
 std::string usageShort() { return fill(M::usageShort, {}); }
 std::string internalError(std::string_view what) { return fill(M::internalError, {what}); }
-std::string unknownError() { return fill(M::unknownError, {}); }
-std::string badInput() { return fill(M::badInput, {}); }
 std::string explanationNotWritten(std::string_view path, std::string_view why) {
   return fill(M::explanationNotWritten, {path, why});
 }
@@ -509,5 +567,21 @@ std::string optionValueMissing(std::string_view option) { return fill(M::optionV
 std::string explainRowsNotCount(std::string_view value) { return fill(M::explainRowsNotCount, {value}); }
 std::string explainFormUnknown(std::string_view path) { return fill(M::explainFormUnknown, {path}); }
 std::string languageUnknown(std::string_view value) { return fill(M::languageUnknown, {value}); }
+
+const char *unknownErrorLine() { return fixedText(M::unknownError); }
+const char *outOfMemoryLine() { return fixedText(M::outOfMemory); }
+const char *badInputLine() { return fixedText(M::badInput); }
+
+std::string usage() { return fill(M::usage, {}); }
+
+std::string sqlResultColumnName() { return fill(M::sqlResultColumnName, {}); }
+std::string sqlRelationName() { return fill(M::sqlRelationName, {}); }
+std::string sqlColumnName() { return fill(M::sqlColumnName, {}); }
+std::string sqlValue() { return fill(M::sqlValue, {}); }
+std::string sqlOfRelation(std::string_view relation, std::string_view part) {
+  return fill(M::sqlOfRelation, {shownName(relation), part});
+}
+std::string sqlNul(std::string_view whose) { return fill(M::sqlNul, {whose}); }
+std::string sqlCrLf(std::string_view whose) { return fill(M::sqlCrLf, {whose}); }
 
 } // namespace msg

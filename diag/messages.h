@@ -123,13 +123,27 @@ std::string errorLimitReached(std::size_t limit);
 std::string argumentsMissing();
 std::string usageShort();
 std::string internalError(std::string_view what);
-std::string unknownError();
-std::string badInput();
 std::string explanationNotWritten(std::string_view path, std::string_view why);
 std::string unknownOption(std::string_view option);
 std::string optionValueMissing(std::string_view option);
 std::string explainRowsNotCount(std::string_view value);
 std::string explainFormUnknown(std::string_view path);
 std::string languageUnknown(std::string_view value);
+std::string usage(); // the option list of --help
+
+// Lines a failure prints when memory may have run out: fixed texts, chosen
+// without allocating.
+const char *unknownErrorLine(); // "tabulon: ismeretlen hiba."
+const char *outOfMemoryLine();  // "tabulon: elfogyott a memoria."
+const char *badInputLine();     // the console's "Hibas input file!", its a as 0xE1
+
+// The SQL form of an explanation.
+std::string sqlResultColumnName();
+std::string sqlRelationName();
+std::string sqlColumnName();
+std::string sqlValue();
+std::string sqlOfRelation(std::string_view relation, std::string_view part);
+std::string sqlNul(std::string_view whose);
+std::string sqlCrLf(std::string_view whose);
 
 } // namespace msg

@@ -1,10 +1,10 @@
 // Column types. A type that is not known used to be read as a number, so
 // that varchar(10) made an int column and its texts all read as 0.
-#include "diag/messages.h"
 #include "input/column_type.h"
+#include "diag/messages.h"
 
-#include "input/blanks.h"
 #include "diag/near_name.h"
+#include "input/blanks.h"
 #include "store/error.h"
 
 #include <algorithm>

@@ -1,9 +1,11 @@
 // The relation reader. The text format is read character by character, with
 // no look-ahead; rows whose number of values is not the number of columns are
 // rejected rather than stored ragged.
-#include "diag/shown.h"
 #include "input/reader.h"
+#include "diag/shown.h"
 
+#include "diag/lookalike.h"
+#include "diag/messages.h"
 #include "input/blanks.h"
 #include "input/column_type.h"
 #include "input/line_ends.h"
@@ -12,7 +14,6 @@
 #include "platform/files.h"
 #include "store/error.h"
 #include "store/int_value.h"
-#include "diag/lookalike.h"
 
 #include <algorithm>
 #include <array>
@@ -45,14 +46,10 @@ std::size_t characters(std::string_view text) {
       std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0U) != 0x80U; }));
 }
 
-std::string andMore(std::size_t count) {
-  return count > 1 ? " (es meg " + std::to_string(count - 1) + " ilyen ertek)" : "";
-}
+std::string andMore(std::size_t count) { return count > 1 ? msg::andMoreValues(count - 1) : ""; }
 
 InputError badRow(const Table &table, long long line, std::size_t values, std::size_t columns) {
-  return {"Hibas sor a(z) " + shownName(table.name) + " relacioban: " + std::to_string(values) + " ertek, " +
-              std::to_string(columns) + " oszlop.",
-          line};
+  return {msg::badRow(table.name, values, columns), line};
 }
 
 // Consumes the rest of the current line, then every line up to and with the
@@ -104,26 +101,26 @@ public:
 
   void note(const std::string &name, long long line, long long column) {
     if (std::string mark = firstLookalike(name); !mark.empty()) {
-      lookalike_.note(name, line, column, " oszlopnevben " + mark + " all, amely nem latszik vagy masnak latszik.");
+      lookalike_.note(name, line, column, mark);
     } else if (name.find_first_of("('\"") != std::string::npos) {
-      bracket_.note(name, line, column, " oszlopnevben ( vagy idezojel all: egy ( vagy egy , elirasa?");
+      bracket_.note(name, line, column, {});
     } else if (!seen_.insert(name).second) {
-      repeated_.note(name, line, column,
-                     " oszlopnev masodszor szerepel a(z) " + shownName(table_.name) +
-                         " fejleceben: a nevre hivatkozas nem lesz egyertelmu.");
+      repeated_.note(name, line, column, {});
     }
   }
 
   void warn(std::vector<Warning> &warnings) const {
-    for (const Kind *kind : {&lookalike_, &bracket_, &repeated_}) {
-      if (kind->count > 0) {
-        std::string more = kind->count > 1 ? " (es meg " + std::to_string(kind->count - 1) + " ilyen oszlop)" : "";
-        // The count goes before the question that the bracket kind ends with.
-        std::size_t colon = kind->what.find(':');
-        std::string what = colon == std::string::npos ? kind->what.substr(0, kind->what.size() - 1) + more + "."
-                                                      : kind->what.substr(0, colon) + more + kind->what.substr(colon);
-        warnings.push_back({"a(z) " + shownName(kind->name) + what, kind->line, kind->column});
-      }
+    auto more = [](const Kind &kind) { return kind.count > 1 ? msg::andMoreColumns(kind.count - 1) : ""; };
+    if (lookalike_.count > 0) {
+      warnings.push_back({msg::columnNameLookalike(lookalike_.name, lookalike_.mark, more(lookalike_)), lookalike_.line,
+                          lookalike_.column});
+    }
+    if (bracket_.count > 0) {
+      warnings.push_back({msg::columnNameBracket(bracket_.name, more(bracket_)), bracket_.line, bracket_.column});
+    }
+    if (repeated_.count > 0) {
+      warnings.push_back(
+          {msg::columnNameTwice(repeated_.name, table_.name, more(repeated_)), repeated_.line, repeated_.column});
     }
   }
 
@@ -131,14 +128,14 @@ private:
   struct Kind {
     std::size_t count = 0;
     std::string name;
-    std::string what;
+    std::string mark; // the look-alike character named
     long long line = 0;
     long long column = 0;
 
-    void note(const std::string &n, long long atLine, long long atColumn, std::string text) {
+    void note(const std::string &n, long long atLine, long long atColumn, std::string named) {
       if (count++ == 0) {
         name = n;
-        what = std::move(text);
+        mark = std::move(named);
         line = atLine;
         column = atColumn;
       }
@@ -202,7 +199,7 @@ int readHeader(Table &table, CharStream &in, int ch, std::vector<Warning> &warni
       ch = in.get();
     }
     if (name.empty() && ch == ',') {
-      throw InputError("Hianyzik az oszlop neve.", in.line(), in.column());
+      throw InputError(msg::columnNameMissing(), in.line(), in.column());
     }
     skipBlanks();
     long long typeLine = in.line();
@@ -230,9 +227,7 @@ int readHeader(Table &table, CharStream &in, int ch, std::vector<Warning> &warni
   }
   names.warn(warnings);
   if (noBreakLine != 0) {
-    warnings.push_back({"a(z) " + shownName(table.name) +
-                            " fejleceben <U+00A0> (nem tordelheto szokoz) all: szokozkent szamit.",
-                        noBreakLine, noBreakColumn});
+    warnings.push_back({msg::headerNoBreakSpace(table.name), noBreakLine, noBreakColumn});
   }
   return ch;
 }
@@ -242,15 +237,13 @@ int readHeader(Table &table, CharStream &in, int ch, std::vector<Warning> &warni
 // empty line right after the previous header, or the text itself.
 void noteStrayText(Command &command, std::string_view name, const std::string &previous, long long previousEmpty,
                    long long line, long long column) {
-  std::string message = "A(z) " + shownName(name) + " relacio nem letezik: ";
+  std::string message;
   if (previousEmpty != 0) {
-    message += "ez az ures sor lezarja a(z) ";
-    message += shownName(previous);
-    message += " relaciot rogton a fejlece utan.";
+    message = msg::strayTextEmptyLine(name, previous);
     line = previousEmpty;
     column = 1;
   } else {
-    message += "ez a sor nem tartozik relaciohoz, es a nevehez tapadt.";
+    message = msg::strayTextJoined(name);
   }
   command.lost.push_back({std::string(name), std::move(message), line, column});
 }
@@ -472,9 +465,7 @@ private:
     if (!std::all_of(line.begin(), line.end(), isBlank)) {
       return false;
     }
-    command_.warnings.push_back({"ez a sor csak szokozt vagy tabulatort tartalmaz: ures sorkent lezarja a(z) " +
-                                     shownName(table_.name) + " relaciot.",
-                                 in_.line(), 1});
+    command_.warnings.push_back({msg::blankLineEnds(table_.name), in_.line(), 1});
     in_.advanceTo(line.data() + line.size());
     in_.get(); // the line end, or the end of the file
     return true;
@@ -555,8 +546,7 @@ private:
   // Text after a closing quote was once dropped without a word: 'O''Brien'
   // was stored as O.
   [[noreturn]] void rejectAfterQuote(int ch, std::string_view value) {
-    std::string message = "A(z) '" + shownName(value) + "' ertek zaro ' jele utan csak , vagy sorvege allhat.";
-    message += ch == '\'' ? " Idezett ertekben nem allhat '." : " Hianyzik elotte egy , ?";
+    std::string message = msg::textAfterQuote(value, ch == '\'' ? msg::hintQuoteInValue() : msg::hintCommaMissing());
     throw InputError(message, in_.line(), in_.column());
   }
 
@@ -575,15 +565,9 @@ private:
         // Stored as a value, as ever; but a file whose command does not
         // name that relation would give no word at all.
         headerLikeWarned_ = true;
-        command_.warnings.push_back({"ez a sor fejlecnek latszik, de a(z) " + shownName(table_.name) +
-                                         " relacio sora lett: hianyzik elotte az ures sor?",
-                                     line, column});
+        command_.warnings.push_back({msg::headerLikeRow(table_.name), line, column});
       }
-      command_.lost.push_back({std::string(name),
-                               "A(z) " + shownName(name) +
-                                   " relacio nem letezik: a fejlece elott hianyzik az ures sor, igy a(z) " +
-                                   shownName(table_.name) + " relacio sora lett.",
-                               line, column});
+      command_.lost.push_back({std::string(name), msg::relationInRows(name, table_.name), line, column});
     }
   }
 
@@ -593,10 +577,9 @@ private:
     for (std::size_t i = 0; i < columns_.size(); ++i) {
       const Doubtful &d = notWhole_[i];
       if (d.count > 0) {
-        found.push_back({"a(z) " + shownName(columns_[i]->name) + " oszlop " + shown(d.value) +
-                             " erteke nem egesz szam: " + std::to_string(toInt32(d.value)) + "-kent szamit" +
-                             andMore(d.count) + ".",
-                         d.line, d.column});
+        found.push_back(
+            {msg::notWhole(columns_[i]->name, shown(d.value), std::to_string(toInt32(d.value)), andMore(d.count)),
+             d.line, d.column});
       }
     }
     for (std::size_t i = 0; i < columns_.size(); ++i) {
@@ -604,27 +587,22 @@ private:
       if (d.count > 0) {
         // Kept whole, as ever: the width limits nothing, but the user may
         // have meant a shorter value or a wider column.
-        found.push_back({"a(z) " + shownName(columns_[i]->name) + " oszlop " + shown(d.value) +
-                             " erteke hosszabb, mint " + typeText(columns_[i]->width) + andMore(d.count) +
-                             ": az ertek egeszeben megmarad.",
-                         d.line, d.column});
+        found.push_back(
+            {msg::tooLong(columns_[i]->name, shown(d.value), typeText(columns_[i]->width), andMore(d.count)), d.line,
+             d.column});
       }
     }
     for (std::size_t i = 0; i < columns_.size(); ++i) {
       const Doubtful &d = quoteLike_[i];
       if (d.count > 0) {
         const std::string &mark = quoteMark_[i];
-        std::string message = "a(z) " + shownName(columns_[i]->name) + " oszlop " + shown(d.value) + " erteke ";
-        message += mark;
-        message += " jellel kezdodik vagy vegzodik" + andMore(d.count) + ": ";
-        message += mark == "'" ? "hianyzik a nyito '?" : "csak a ' jel idez, ez az ertek resze.";
-        found.push_back({std::move(message), d.line, d.column});
+        found.push_back({mark == "'" ? msg::quoteOpenMissing(columns_[i]->name, shown(d.value), mark, andMore(d.count))
+                                     : msg::quoteLikeKept(columns_[i]->name, shown(d.value), mark, andMore(d.count)),
+                         d.line, d.column});
       }
     }
     if (overLineEnd_.count > 0) {
-      found.push_back(
-          {"az idezett ertek atnyulik a kovetkezo sorba; nem hianyzik a zaro '?" + andMore(overLineEnd_.count),
-           overLineEnd_.line, overLineEnd_.column});
+      found.push_back({msg::valueSpansLines(andMore(overLineEnd_.count)), overLineEnd_.line, overLineEnd_.column});
     }
     std::sort(found.begin(), found.end(), [](const Warning &a, const Warning &b) {
       return a.line != b.line ? a.line < b.line : a.column < b.column;
@@ -654,13 +632,9 @@ void warnAboutRelationName(const std::string &name, long long line,
                            std::unordered_map<std::string, long long> &firstLines, std::vector<Warning> &warnings) {
   auto [first, added] = firstLines.try_emplace(name, line);
   if (std::string mark = firstLookalike(name); !mark.empty()) {
-    warnings.push_back(
-        {"a(z) " + shownName(name) + " relacionevben " + mark + " all, amely nem latszik vagy masnak latszik.", line,
-         1});
+    warnings.push_back({msg::relationNameLookalike(name, mark), line, 1});
   } else if (!added) {
-    warnings.push_back({"a(z) " + shownName(name) + " relacio masodszor is szerepel: a parancs a(z) " +
-                            std::to_string(first->second) + ". sorban levot hasznalja.",
-                        line, 1});
+    warnings.push_back({msg::relationTwice(name, first->second), line, 1});
   }
 }
 
@@ -722,8 +696,7 @@ void readTables(CharStream &in, Database &db, Command &command) {
     if (ch != '(' && textLine != 0) {
       // Rows after a relation's empty line, with no header after them: to
       // the eye they still belong to the relation above.
-      command.warnings.push_back(
-          {"ez a sor nem tartozik relaciohoz, mert nem fejlec koveti: kimarad.", textLine, textColumn});
+      command.warnings.push_back({msg::rowsWithoutHeader(), textLine, textColumn});
     }
     long long headerLine = in.line();
     if (!whole.empty() && ch == '(') {
@@ -783,7 +756,7 @@ void loadFrom(Database &db, Command &command, std::string_view text) {
   try {
     if (looksLikeUtf16(text)) {
       command.read = false;
-      command.addError({"A file UTF-16 kodolasu (a Jegyzettomb \"Unicode\" mentese); mentsd UTF-8 kodolassal.", 1, 1});
+      command.addError({msg::utf16(), 1, 1});
       return;
     }
     // A byte order mark, as some editors save UTF-8, is no part of the command.
@@ -811,7 +784,7 @@ void loadFrom(Database &db, Command &command, std::string_view text) {
 bool loadInput(Database &db, Command &command, const std::string &path, InputBytes &text) {
   if (!text.load(path)) {
     if (text.overLimit()) {
-      throw InputError("A bemenet tobb mint " + std::to_string(inputByteLimit()) + " byte, ennyi nem fer a memoriaba.");
+      throw InputError(msg::inputTooLarge(static_cast<long long>(inputByteLimit())));
     }
     return false;
   }

@@ -3,15 +3,15 @@
 // What it can mend (a missing ')' at the end, a ')' or text after the command)
 // it mends with a warning; what it cannot (an operand too many, a literal
 // without its closing quote, no command at all) stops the run.
-#include "diag/shown.h"
 #include "input/tokenizer.h"
+#include "diag/shown.h"
 
-#include "input/blanks.h"
+#include "diag/lookalike.h"
 #include "diag/messages.h"
+#include "input/blanks.h"
 #include "input/positions.h"
 #include "input/prefix_form.h"
 #include "store/error.h"
-#include "diag/lookalike.h"
 
 #include <algorithm>
 #include <climits>
@@ -209,8 +209,7 @@ private:
     std::size_t open = two.find('(');
     if (open_.size() > 1 && !two.empty() && open == std::string_view::npos &&
         two.find_first_not_of(" \t") != std::string_view::npos) {
-      throw InputError(msg::commandGoesOn(),
-                       in_.line() + 1, 1);
+      throw InputError(msg::commandGoesOn(), in_.line() + 1, 1);
     }
     if (open == std::string_view::npos || !isRelational(kindOfWord(trimmed(two.substr(0, open))))) {
       return;
@@ -225,8 +224,7 @@ private:
       }
       at = comma + 1;
     }
-    throw InputError(msg::secondCommand(),
-                     in_.line() + 1, 1);
+    throw InputError(msg::secondCommand(), in_.line() + 1, 1);
   }
 
   void warn(std::string message, long long line, long long column) {
@@ -297,8 +295,7 @@ private:
     if (kind != NodeKind::literal && !lookalikeWarned_) {
       if (std::string mark = firstLookalike(node->text); !mark.empty()) {
         lookalikeWarned_ = true;
-        warn(msg::lookalikeInName(node->text, mark),
-             node->line, node->column);
+        warn(msg::lookalikeInName(node->text, mark), node->line, node->column);
       }
     }
     operandStarted_ = true;

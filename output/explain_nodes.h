@@ -2,9 +2,9 @@
 // operands, relation headers.
 #pragma once
 
+#include "diag/escape.h"
 #include "exec/trace.h"
 #include "input/command.h"
-#include "diag/escape.h"
 #include "store/table.h"
 
 #include <cstddef>

@@ -4,6 +4,7 @@
 // row order in a column of its own, so that product and select keep their
 // operands' order; union, minus and project are set operations numbered in
 // ascending row order.
+#include "diag/messages.h"
 #include "exec/rows.h"
 #include "output/explain.h"
 #include "output/explain_nodes.h"
@@ -65,15 +66,15 @@ private:
         }
       }
       for (const TraceColumn &c : step.result.columns) {
-        refuseUnsayable(c.name, "egy eredmeny oszlopneve");
+        refuseUnsayable(c.name, msg::sqlResultColumnName());
         names.insert(folded(c.name));
       }
     }
     for (std::size_t index : used) {
       const TraceRelation &input = e_.trace.inputs()[index];
-      refuseUnsayable(input.name, "egy relacio neve");
+      refuseUnsayable(input.name, msg::sqlRelationName());
       for (const TraceColumn &c : input.columns) {
-        refuseUnsayable(c.name, "egy oszlopneve", &input.name);
+        refuseUnsayable(c.name, msg::sqlColumnName(), &input.name);
         names.insert(folded(c.name));
       }
     }
@@ -99,7 +100,7 @@ private:
         std::string_view value = row.value(c);
         plainInts = plainInts && (row.widths[c] != 0 || intText(value) == value);
         if (row.widths[c] != 0) {
-          refuseUnsayable(value, "egy erteke", &input.name);
+          refuseUnsayable(value, msg::sqlValue(), &input.name);
         }
       }
     }

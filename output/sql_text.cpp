@@ -1,10 +1,10 @@
 // Spelling names, literals and comments for the SQL form of an explanation.
-#include "diag/shown.h"
 #include "output/sql_text.h"
+#include "diag/messages.h"
 
+#include "diag/escape.h"
 #include "output/explain.h"
 #include "store/error.h"
-#include "diag/escape.h"
 #include "store/int_value.h"
 
 #include <algorithm>
@@ -45,14 +45,13 @@ std::string commentText(std::string_view text) {
 // so that what follows would run as SQL and as its dot-commands. A CR before
 // an LF: that shell drops it. Every other byte reads back unchanged in both
 // (checked for each control byte, inside literals and quoted names alike).
-void refuseUnsayable(std::string_view text, const char *what, const std::string *relation) {
+void refuseUnsayable(std::string_view text, std::string_view what, const std::string *relation) {
   bool nul = text.find('\0') != std::string_view::npos;
   if (!nul && text.find("\r\n") == std::string_view::npos) {
     return;
   }
-  std::string whose = relation != nullptr ? "a(z) " + shownName(*relation) + " relacio " + what : what;
-  throw ExplainRefused(whose + (nul ? " NUL byte-ot tartalmaz, amit az SQL nem tud tarolni"
-                                    : " CR LF sorveget tartalmaz, amit az sqlite3 nem ad vissza valtozatlanul"));
+  std::string whose = relation != nullptr ? msg::sqlOfRelation(*relation, what) : std::string(what);
+  throw ExplainRefused(nul ? msg::sqlNul(whose) : msg::sqlCrLf(whose));
 }
 
 std::string sqlType(std::int32_t width) { return width == 0 ? "INTEGER" : "TEXT"; }

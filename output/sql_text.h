@@ -28,7 +28,7 @@ std::string commentText(std::string_view text);
 
 // Throws ExplainRefused when text holds what the script cannot carry; what
 // names the text, within the relation named, if any.
-void refuseUnsayable(std::string_view text, const char *what, const std::string *relation = nullptr);
+void refuseUnsayable(std::string_view text, std::string_view what, const std::string *relation = nullptr);
 
 // INTEGER or TEXT.
 std::string sqlType(std::int32_t width);

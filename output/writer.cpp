@@ -1,9 +1,10 @@
 // The result writer. The copy comes from the input as it was read once, so
 // the output may name the input file itself, and the input may be a pipe. The
 // output file is replaced whole or not at all.
-#include "diag/shown.h"
 #include "output/writer.h"
+#include "diag/shown.h"
 
+#include "diag/messages.h"
 #include "platform/output_file.h"
 #include "store/error.h"
 
@@ -135,7 +136,7 @@ void writeOutputTo(std::string_view copy, const Table *result, std::ostream &out
 bool writeOutput(const std::string &outputPath, std::string_view copy, const Table *result, std::ostream &console) {
   bool written = writeFileWhole(outputPath, [&](std::ostream &out) { writeOutputTo(copy, result, out); });
   if (!written) {
-    console << std::endl << "A(z) " << printable(outputPath) << " file nem irhato." << std::endl << std::endl;
+    console << std::endl << printable(msg::outputNotWritable(outputPath)) << std::endl << std::endl;
   }
   return written;
 }
