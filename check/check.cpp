@@ -9,6 +9,7 @@
 
 #include "check/columns.h"
 #include "check/misplaced_word.h"
+#include "diag/lookalike.h"
 #include "diag/messages.h"
 #include "diag/near_name.h"
 #include "store/error.h"
@@ -166,6 +167,12 @@ private:
         return;
       }
     }
+    if (auto away = renamedAway_.find(node.text); away != renamedAway_.end()) {
+      const CommandNode &rename = *away->second.rename;
+      note({msg::relationMissing(node.text, msg::hintRenamedAway(rename.line, rename.column, away->second.to)),
+            node.line, node.column});
+      return;
+    }
     std::vector<std::string_view> names;
     for (const auto &t : shadow_.tables) {
       names.emplace_back(t->name);
@@ -269,12 +276,18 @@ private:
     if (target == nullptr) {
       return nullptr;
     }
-    if (target->kind != NodeKind::otherWord && target->kind != NodeKind::name) {
+    if ((target->kind != NodeKind::otherWord && target->kind != NodeKind::name) || target->text.empty()) {
       note({msg::renameTargetNotName(node.text), target->line, target->column});
       return nullptr;
     }
     if (r == nullptr) {
       return nullptr;
+    }
+    if (Table *other = shadow_.findTable(target->text); other != nullptr && other != r) {
+      warnOnce("rename to an existing name", {msg::renameToExisting(target->text), target->line, target->column});
+    }
+    if (r->name != target->text) {
+      renamedAway_.insert_or_assign(r->name, RenamedAway{&node, target->text});
     }
     shadow_.renameTable(*r, target->text);
     if (target->kind == NodeKind::name) {
@@ -367,9 +380,21 @@ private:
         try {
           found[i] = &columns.find(*sides[i]);
         } catch (const InputError &e) {
-          note(e);
+          // "Anna" or a typographic quote pasted for 'Anna'.
+          bool quoted = !quoteMark(sides[i]->text).empty();
+          note(quoted ? InputError(e.message() + msg::hintQuotedLiteral(withoutQuoteMarks(sides[i]->text)), e.line(),
+                                   e.column())
+                      : e);
         }
       }
+    }
+    if (sides[0] != nullptr && sides[1] != nullptr && sides[0]->kind == NodeKind::literal &&
+        sides[1]->kind == NodeKind::literal) {
+      // Legal, but a constant: most often a column name written in quotes.
+      const CommandNode *named = columns.has(sides[0]->text) ? sides[0] : sides[1];
+      warnOnce("two literals",
+               {columns.has(named->text) ? msg::twoLiteralsColumn(n.text, named->text) : msg::twoLiterals(n.text),
+                named->line, named->column});
     }
     // An int column compared with a literal that is no whole number would
     // compare with the number that the literal's leading digits make.
@@ -405,6 +430,12 @@ private:
     command_.warnings[w.index].message = msg::withLikeCount(w.message, ++w.more);
   }
 
+  // A relation name that a rename took away, and where.
+  struct RenamedAway {
+    const CommandNode *rename;
+    std::string to;
+  };
+
   struct WarnedKind {
     std::size_t index = 0; // in Command::warnings
     std::string message;   // as first given
@@ -419,6 +450,7 @@ private:
   std::unordered_map<const Table *, int> pending_;
   std::vector<Table *> reads_; // the operand schemas of the node being checked
   std::unordered_map<std::string_view, WarnedKind> warned_;
+  std::unordered_map<std::string, RenamedAway> renamedAway_;
   int current_ = 0; // the operator being checked
 };
 

@@ -17,6 +17,7 @@ public:
   // The one column named by nameNode's text. An error at nameNode when no
   // column has that name (suggesting the nearest one) or more than one has.
   [[nodiscard]] const Column &find(const CommandNode &nameNode) const;
+  [[nodiscard]] bool has(std::string_view name) const { return byName_.contains(name); }
 
 private:
   struct Entry {

@@ -50,3 +50,35 @@ std::string firstLookalike(std::string_view text) {
   }
   return {};
 }
+
+namespace {
+
+constexpr std::array<std::string_view, 8> quoteMarks{"\u2018", "\u2019", "\u201A", "\u201C",
+                                                     "\u201D", "\u201E", "\"",     "`"};
+constexpr std::array<std::string_view, 8> quoteNames{"U+2018", "U+2019", "U+201A", "U+201C",
+                                                     "U+201D", "U+201E", "\"",     "`"};
+
+} // namespace
+
+std::string quoteMark(std::string_view text) {
+  for (std::size_t i = 0; i < quoteMarks.size(); ++i) {
+    if (text.starts_with(quoteMarks[i]) || text.ends_with(quoteMarks[i])) {
+      return std::string(quoteNames[i]);
+    }
+  }
+  return {};
+}
+
+std::string_view withoutQuoteMarks(std::string_view text) {
+  for (std::string_view mark : quoteMarks) {
+    if (text.starts_with(mark)) {
+      text.remove_prefix(mark.size());
+    }
+  }
+  for (std::string_view mark : quoteMarks) {
+    if (text.ends_with(mark)) {
+      text.remove_suffix(mark.size());
+    }
+  }
+  return text;
+}

@@ -16,3 +16,10 @@ std::string firstLookalike(std::string_view text);
 
 // "U+00A0" for the character at text[at], which lookalikeLength accepts.
 std::string codePointName(std::string_view text, std::size_t at);
+
+// The quote other than ' that text begins or ends with (a typographic quote
+// as "U+201C", or " or `), or empty: text pasted with such quotes around it.
+std::string quoteMark(std::string_view text);
+
+// text without the quotes quoteMark finds at either end.
+std::string_view withoutQuoteMarks(std::string_view text);

@@ -120,6 +120,17 @@ enum class M : std::uint16_t {
   sqlOfRelation,
   sqlNul,
   sqlCrLf,
+  semicolonBetweenColumns,
+  fullwidthCommaBetweenColumns,
+  commaMissingAfterType,
+  blankInColumnName,
+  twoLiterals,
+  twoLiteralsColumn,
+  renameToExisting,
+  hintQuotedLiteral,
+  hintRenamedAway,
+  lineOneEmpty,
+  causeValueSpans,
   count
 };
 
@@ -307,6 +318,30 @@ constexpr std::array<Text, static_cast<std::size_t>(M::count)> texts{{
      "{1} holds a NUL byte, which SQL cannot store"},
     {M::sqlCrLf, "{1} CR LF sorveget tartalmaz, amit az sqlite3 nem ad vissza valtozatlanul",
      "{1} holds a CR LF line end, which sqlite3 does not give back unchanged"},
+    {M::semicolonBetweenColumns, "Az oszlopokat , valasztja el, nem ;: a(z) {1} utan , kell.",
+     "Columns are separated by a , not a ;: a , must follow {1}."},
+    {M::fullwidthCommaBetweenColumns, "A(z) {1} utan <U+FF0C> (szeles vesszo) all , helyett.",
+     "After {1} stands <U+FF0C> (a fullwidth comma) instead of a ,."},
+    {M::commaMissingAfterType, "Hianyzik egy , a(z) {1} tipus utan: a(z) {2} mar a kovetkezo oszlop.",
+     "A , is missing after the type {1}: {2} begins the next column."},
+    {M::blankInColumnName, "A(z) {1} oszlop neve es tipusa kozott {2} all: az oszlopnevben nem lehet szokoz.",
+     "Between column {1} and its type stands {2}: a column name cannot hold a blank."},
+    {M::twoLiterals,
+     "a(z) {1} ket idezett szoveget hasonlit ossze, oszlopot egyet sem: minden sorra ugyanaz az eredmeny.",
+     "{1} compares two quoted texts and no column: every row gets the same outcome."},
+    {M::twoLiteralsColumn,
+     "a(z) {1} ket idezett szoveget hasonlit ossze: '{2}' oszlopnev, idezojel nelkul az oszlopot jelolne.",
+     "{1} compares two quoted texts: '{2}' is a column name, which without its quotes would name the column."},
+    {M::renameToExisting,
+     "a(z) {1} nevu relacio mar letezik: ezutan a(z) {1} nev kettejuk kozul a file-ban elobb allot jeloli.",
+     "a relation named {1} exists already: from here on, {1} names whichever of the two stands first in the file."},
+    {M::hintQuotedLiteral, " Szoveget csak a ' jel idez: '{1}'.", " Only ' quotes a text: '{1}'."},
+    {M::hintRenamedAway, " A(z) {1}:{2} rename elobb ertekelodik ki, es {3} nevre nevezi at.",
+     " The rename at {1}:{2} is evaluated first and renames it to {3}."},
+    {M::lineOneEmpty, "Az 1. sor ures: a parancsnak az 1. sorban kell allnia.",
+     "Line 1 is empty: the command must stand on line 1."},
+    {M::causeValueSpans, " Oka lehet a(z) {1}. sorban nyitott idezett ertek, amelynek hianyzik a zaro ' jele.",
+     " The cause may be the quoted value opened on line {1}, which lacks its closing '."},
 }};
 
 constexpr bool textsFollowTheEnum() {
@@ -583,5 +618,30 @@ std::string sqlOfRelation(std::string_view relation, std::string_view part) {
 }
 std::string sqlNul(std::string_view whose) { return fill(M::sqlNul, {whose}); }
 std::string sqlCrLf(std::string_view whose) { return fill(M::sqlCrLf, {whose}); }
+
+std::string semicolonBetweenColumns(std::string_view type) {
+  return fill(M::semicolonBetweenColumns, {shownName(type)});
+}
+std::string fullwidthCommaBetweenColumns(std::string_view type) {
+  return fill(M::fullwidthCommaBetweenColumns, {shownName(type)});
+}
+std::string commaMissingAfterType(std::string_view type, std::string_view next) {
+  return fill(M::commaMissingAfterType, {shownName(type), shownName(next)});
+}
+std::string blankInColumnName(std::string_view column, std::string_view rest) {
+  return fill(M::blankInColumnName, {shownName(column), shownName(rest)});
+}
+
+std::string twoLiterals(std::string_view op) { return fill(M::twoLiterals, {shownName(op)}); }
+std::string twoLiteralsColumn(std::string_view op, std::string_view name) {
+  return fill(M::twoLiteralsColumn, {shownName(op), shownName(name)});
+}
+std::string renameToExisting(std::string_view name) { return fill(M::renameToExisting, {shownName(name)}); }
+std::string hintQuotedLiteral(std::string_view text) { return fill(M::hintQuotedLiteral, {shownName(text)}); }
+std::string hintRenamedAway(long long line, long long column, std::string_view name) {
+  return fill(M::hintRenamedAway, {std::to_string(line), std::to_string(column), shownName(name)});
+}
+std::string lineOneEmpty() { return fill(M::lineOneEmpty, {}); }
+std::string causeValueSpans(long long line) { return fill(M::causeValueSpans, {std::to_string(line)}); }
 
 } // namespace msg

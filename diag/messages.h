@@ -146,4 +146,19 @@ std::string sqlOfRelation(std::string_view relation, std::string_view part);
 std::string sqlNul(std::string_view whose);
 std::string sqlCrLf(std::string_view whose);
 
+// Header entries run together.
+std::string semicolonBetweenColumns(std::string_view type);
+std::string fullwidthCommaBetweenColumns(std::string_view type);
+std::string commaMissingAfterType(std::string_view type, std::string_view next);
+std::string blankInColumnName(std::string_view column, std::string_view rest);
+
+// More of the check.
+std::string twoLiterals(std::string_view op);
+std::string twoLiteralsColumn(std::string_view op, std::string_view name);
+std::string renameToExisting(std::string_view name);
+std::string hintQuotedLiteral(std::string_view text);
+std::string hintRenamedAway(long long line, long long column, std::string_view name);
+std::string lineOneEmpty();
+std::string causeValueSpans(long long line);
+
 } // namespace msg

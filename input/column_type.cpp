@@ -40,7 +40,42 @@ bool meansChar(std::string_view word) {
   return !nearestName(word, {"char"}).empty();
 }
 
-[[noreturn]] void rejectType(std::string_view type, long long line, long long position) {
+bool isType(std::string_view word) {
+  Sized parts = sizedParts(word);
+  return word == "int" || word == "integer" || (parts.word == "char" && !parts.digits.empty());
+}
+
+// A type text of several words is most often two entries run together (a
+// missing ',', a ';' or a fullwidth comma for it) or a column name with a
+// blank in it: named as such, rather than suggesting a type.
+std::string entriesRunTogether(std::string_view type, std::string_view column) {
+  std::size_t blank = type.find_first_of(" \t");
+  if (blank == std::string_view::npos) {
+    return {};
+  }
+  std::string_view first = type.substr(0, blank);
+  std::string_view next = trimmed(type.substr(blank));
+  constexpr std::string_view fullwidthComma = "\xEF\xBC\x8C";
+  if (first.ends_with(';') && isType(first.substr(0, first.size() - 1))) {
+    return msg::semicolonBetweenColumns(first.substr(0, first.size() - 1));
+  }
+  if (first.ends_with(fullwidthComma) && isType(first.substr(0, first.size() - fullwidthComma.size()))) {
+    return msg::fullwidthCommaBetweenColumns(first.substr(0, first.size() - fullwidthComma.size()));
+  }
+  if (isType(first)) {
+    return msg::commaMissingAfterType(first, next.substr(0, std::min(next.find_first_of(" \t"), next.size())));
+  }
+  std::size_t last = type.find_last_of(" \t");
+  if (isType(type.substr(last + 1))) {
+    return msg::blankInColumnName(column, trimmed(type.substr(0, last)));
+  }
+  return {};
+}
+
+[[noreturn]] void rejectType(std::string_view type, std::string_view column, long long line, long long position) {
+  if (std::string runTogether = entriesRunTogether(type, column); !runTogether.empty()) {
+    throw InputError(runTogether, line, position);
+  }
   Sized parts = sizedParts(type);
   std::string near;
   if (!parts.digits.empty() && meansChar(parts.word)) {
@@ -69,7 +104,7 @@ std::int32_t columnWidth(std::string_view text, std::string_view column, long lo
   }
   Sized parts = sizedParts(type);
   if (parts.word != "char" || parts.digits.empty()) {
-    rejectType(type, line, position);
+    rejectType(type, column, line, position);
   }
   std::string_view digits = parts.digits.substr(std::min(parts.digits.find_first_not_of('0'), parts.digits.size()));
   std::int64_t width = 0;

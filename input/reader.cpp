@@ -269,22 +269,15 @@ std::size_t rowsAhead(std::string_view rest) {
 // value's: ', ", or a UTF-8 sequence that may be a typographic quote.
 bool mayBeQuote(char byte) {
   auto b = static_cast<unsigned char>(byte);
-  return byte == '\'' || byte == '"' || b == 0xE2 || (b >= 0x98 && b <= 0x9E);
+  return byte == '\'' || byte == '"' || byte == '`' || b == 0xE2 || (b >= 0x98 && b <= 0x9E);
 }
 
 // The quote-like character that text begins or ends with, as "U+201C",
 // or empty: a value pasted with typographic or double quotes, or with its
 // opening ' missing, would never equal the literal the user compares it to.
 std::string quoteLike(std::string_view text, bool quoted) {
-  constexpr std::array<std::string_view, 6> typographic{"\u2018", "\u2019", "\u201A", "\u201C", "\u201D", "\u201E"};
-  constexpr std::array<std::string_view, 6> names{"U+2018", "U+2019", "U+201A", "U+201C", "U+201D", "U+201E"};
-  for (std::size_t i = 0; i < typographic.size(); ++i) {
-    if (text.starts_with(typographic[i]) || text.ends_with(typographic[i])) {
-      return std::string(names[i]);
-    }
-  }
-  if (text.starts_with('"') || text.ends_with('"')) {
-    return "\"";
+  if (std::string mark = quoteMark(text); !mark.empty()) {
+    return mark;
   }
   return !quoted && text.ends_with('\'') ? "'" : "";
 }
@@ -538,15 +531,19 @@ private:
       ch = in_.get();
     }
     if (ch != end && ch != ',' && ch != '\n') {
-      rejectAfterQuote(ch, value);
+      rejectAfterQuote(ch, value, spans ? line : 0);
     }
     return ch;
   }
 
   // Text after a closing quote was once dropped without a word: 'O''Brien'
   // was stored as O.
-  [[noreturn]] void rejectAfterQuote(int ch, std::string_view value) {
-    std::string message = msg::textAfterQuote(value, ch == '\'' ? msg::hintQuoteInValue() : msg::hintCommaMissing());
+  // After a value that ran on past the line it opened on (openedOn), that is
+  // the likely cause: its closing quote missing, a later quote closed it.
+  [[noreturn]] void rejectAfterQuote(int ch, std::string_view value, long long openedOn) {
+    std::string message = msg::textAfterQuote(value, openedOn != 0 ? msg::causeValueSpans(openedOn)
+                                                     : ch == '\''  ? msg::hintQuoteInValue()
+                                                                   : msg::hintCommaMissing());
     throw InputError(message, in_.line(), in_.column());
   }
 

@@ -32,6 +32,9 @@ public:
     if (ch == CharStream::end) {
       throw InputError(msg::inputEmpty(), 1, 1);
     }
+    if (ch == '\n') {
+      throw InputError(msg::lineOneEmpty(), 1, 1);
+    }
     std::string_view rest = in_.rest();
     if (ch == '#' || ((ch == '-' || ch == '/') && rest.starts_with(static_cast<char>(ch)))) {
       throw InputError(msg::lineOneComment(), 1, 1);
