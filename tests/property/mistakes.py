@@ -360,6 +360,8 @@ class Parsed:
                 renamed.append(node[1][1])
             if node[2] in KEYWORDS:
                 raise Reject('a keyword as the new name')
+            if node[2] in self.relations and node[2] != (node[1][1] if node[1][0] == 'rel' else None):
+                raise Reject('a rename to another relation\'s name, which draws a warning')
             names = node[3]
             if names is None:
                 return a
@@ -381,6 +383,8 @@ class Parsed:
                 self.condition(cols, sub)
             return
         sides = node[1:]
+        if all(s[0] == 'lit' for s in sides):
+            raise Reject('a comparison of two literals, which draws a warning')
         ints = [s[0] == 'col' and cols[self.column(cols, s[1])][1] == 'int' for s in sides]
         if any(ints) and any(s[0] == 'lit' and not INT.match(s[1].strip(BLANKS)) for s in sides):
             raise Reject('an int column against a literal that is no number')
