@@ -5,6 +5,7 @@
 
 #include "diag/shown.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <initializer_list>
@@ -366,12 +367,7 @@ constexpr unsigned placeholders(std::string_view form) {
 }
 
 constexpr bool languagesShowTheSameArguments() {
-  for (const Text &text : texts) {
-    if (placeholders(text.hu) != placeholders(text.en)) {
-      return false;
-    }
-  }
-  return true;
+  return std::ranges::all_of(texts, [](const Text &text) { return placeholders(text.hu) == placeholders(text.en); });
 }
 static_assert(languagesShowTheSameArguments(), "a translation that drops an argument drops what it says");
 
