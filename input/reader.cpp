@@ -37,7 +37,10 @@ std::string shown(std::string_view value) {
   while (n < value.size() && n < longest && static_cast<unsigned char>(value[n]) >= 0x20 && value[n] != 0x7f) {
     ++n;
   }
-  return "'" + std::string(value.substr(0, n)) + (n < value.size() ? "...'" : "'");
+  std::string out(1, '\'');
+  out += value.substr(0, n);
+  out += n < value.size() ? "...'" : "'";
+  return out;
 }
 
 // Characters of UTF-8 text: every byte but those that continue a sequence.
