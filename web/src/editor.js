@@ -27,16 +27,9 @@ const describe = (word) => `${SIGNATURES[word]}: ${t(OPERATORS.includes(word) ? 
 
 // --- engine places ----------------------------------------------------------
 
-// What the engine's column numbers count. When the engine counts characters
-// instead of bytes, this is the one line to change ('chars').
-const ENGINE_COLUMN_UNIT = 'bytes';
-const unitsOf = (codePoint) => {
-  if (ENGINE_COLUMN_UNIT === 'chars') return 1;
-  return codePoint < 0x80 ? 1 : codePoint < 0x800 ? 2 : codePoint < 0x10000 ? 3 : 4;
-};
-
-// The document offset of the engine's LINE:COL (both from 1); a column past
-// the line's end gives its end, column 0 (unknown) its start.
+// The document offset of the engine's LINE:COL (both from 1, the column in
+// characters, as the engine counts them); a column past the line's end gives
+// its end, column 0 (unknown) its start.
 export function offsetOfPlace(doc, line, column) {
   if (line < 1 || line > doc.lines) return null;
   const { from, text } = doc.line(line);
@@ -44,7 +37,7 @@ export function offsetOfPlace(doc, line, column) {
   let offset = 0;
   for (const ch of text) { // by code point: an astral character is 2 UTF-16 units
     if (units >= column) break;
-    units += unitsOf(ch.codePointAt(0));
+    units += 1;
     offset += ch.length;
   }
   return from + offset;
