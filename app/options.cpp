@@ -1,6 +1,7 @@
 // Parsing of the options that stand before the file arguments.
 #include "app/options.h"
 
+#include "platform/threads.h"
 #include "store/error.h"
 
 #include <optional>
@@ -21,6 +22,9 @@ void printUsage(std::ostream &out) {
       << "                     fugg (.txt, .json, .dot, .sql); - eseten szovegkent a" << std::endl
       << "                     standard kimenetre, a tobbi uzenet utan" << std::endl
       << "  --explain-rows N   legfeljebb N sor eredmenyenkent a magyarazatban (1000)" << std::endl
+      << "  --threads N        legfeljebb N szalon dolgozik (1-" << maxAskedThreads << "); alapertelmezes: a"
+      << std::endl
+      << "                     hasznalhato magok szama, legfeljebb " << maxThreads << std::endl
       << "  --help             ez a leiras" << std::endl
       << "  --version          a program verzioja" << std::endl
       << "  --                 a kapcsolok vege" << std::endl;
@@ -95,7 +99,7 @@ OptionsOutcome parseOptions(int argc, const char *const *argv, Options &options,
       out << "tabulon " << TABULON_VERSION << std::endl;
       return OptionsOutcome::exitSuccess;
     }
-    if (arg != "--explain" && arg != "--explain-rows") {
+    if (arg != "--explain" && arg != "--explain-rows" && arg != "--threads") {
       return refuse(out, err, "ismeretlen kapcsolo: " + std::string(arg));
     }
     if (i + 1 >= argc) {
@@ -108,6 +112,16 @@ OptionsOutcome parseOptions(int argc, const char *const *argv, Options &options,
         return refuse(out, err, "a(z) --explain-rows erteke nem nemnegativ egesz szam: " + value);
       }
       options.explainRows = *rows;
+    } else if (arg == "--threads") {
+      std::optional<std::size_t> threads = countOf(value);
+      if (!threads || *threads < 1 || *threads > maxAskedThreads) {
+        std::string why = "a(z) --threads erteke 1 es ";
+        why += std::to_string(maxAskedThreads);
+        why += " kozti egesz szam: ";
+        why += value;
+        return refuse(out, err, why);
+      }
+      options.threads = static_cast<unsigned>(*threads);
     } else {
       std::optional<ExplainFormat> format = formatOf(value);
       if (!format) {
