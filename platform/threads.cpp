@@ -175,7 +175,7 @@ void runInOrder(std::size_t parts, const std::function<void(std::size_t part, st
     std::exception_ptr failure;
     bool ready = false;
   };
-  const std::size_t window = 2 * std::size_t{parallelism()};
+  const std::size_t window = std::size_t{parallelism()} + 1;
   std::vector<Slot> slots(parts);
   std::vector<std::string> spare; // texts used already, their memory kept
   std::mutex mutex;
