@@ -34,8 +34,9 @@ bool copyKeptInParallel(const std::vector<Column *> &targets, const Table &r, co
   std::vector<std::size_t> starts(parts + 1, 0);
   runParts(parts, [&](std::size_t part) {
     RowRange range = partOf(rows, parts, part, align);
-    starts[part + 1] = static_cast<std::size_t>(std::count(mask.begin() + static_cast<std::ptrdiff_t>(range.first),
-                                                           mask.begin() + static_cast<std::ptrdiff_t>(range.last), true));
+    starts[part + 1] =
+        static_cast<std::size_t>(std::count(mask.begin() + static_cast<std::ptrdiff_t>(range.first),
+                                            mask.begin() + static_cast<std::ptrdiff_t>(range.last), true));
   });
   for (std::size_t part = 0; part < parts; ++part) {
     starts[part + 1] += starts[part];
