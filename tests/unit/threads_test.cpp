@@ -30,7 +30,10 @@ std::string readWhole(const std::filesystem::path &path) {
 }
 
 Outcome runAt(unsigned threads, const std::string &input) {
-  std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "tabulon-threads";
+  // One folder per test: ctest runs the tests of this file side by side.
+  std::filesystem::path dir =
+      std::filesystem::path(testing::TempDir()) /
+      (std::string("tabulon-threads-") + testing::UnitTest::GetInstance()->current_test_info()->name());
   std::filesystem::create_directories(dir);
   std::string in = (dir / "in.txt").string();
   std::string out = (dir / "out.txt").string();
