@@ -173,8 +173,7 @@ int main(int argc, char **argv) {
     });
     ok = writeAll(out, text, size) && writeAll(out, header.data(), header.size());
     other.join();
-    ok = ok && writeAll(out, formed[0].data(), formed[0].size()) &&
-         writeAll(out, formed[1].data(), formed[1].size());
+    ok = ok && writeAll(out, formed[0].data(), formed[0].size()) && writeAll(out, formed[1].data(), formed[1].size());
   } else {
     ok = writeAll(out, text, size) && writeAll(out, header.data(), header.size());
     std::vector<char> block(std::size_t{1} << 16);
