@@ -102,7 +102,7 @@ else()
   endif()
 endif()
 
-# The file arguments follow the options; --explain and --explain-rows take
+# The file arguments follow the options; --explain, --explain-rows and --threads take
 # a value.
 set(files ${args})
 while(files)
@@ -111,7 +111,7 @@ while(files)
   if(first STREQUAL "--")
     list(REMOVE_AT files 0)
     break()
-  elseif(first MATCHES "^--explain" AND count GREATER 1)
+  elseif(first MATCHES "^--(explain|threads)" AND count GREATER 1)
     list(REMOVE_AT files 0 1)
   elseif(first MATCHES "^-.")
     list(REMOVE_AT files 0)
