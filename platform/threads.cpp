@@ -27,22 +27,32 @@ namespace {
 unsigned chosen = 1;
 
 #if defined(__linux__)
-// A cgroup v2 quota ("max 100000" when there is none) as whole cores, rounded
-// up; 0 when there is none or it cannot be read.
+// Whole cores, rounded up, of a quota over a period; 0 for none.
+unsigned coresOf(double quota, double period) {
+  return quota <= 0 || period <= 0 ? 0 : static_cast<unsigned>(quota / period + 0.999);
+}
+
+// The cgroup's CPU quota as whole cores: v2's cpu.max ("max 100000" when
+// there is none), else v1's pair of files; 0 when there is none or it cannot
+// be read.
 unsigned cgroupCores() {
-  std::ifstream in("/sys/fs/cgroup/cpu.max");
+  std::ifstream v2("/sys/fs/cgroup/cpu.max");
   std::string quota;
   double period = 0;
-  if (!(in >> quota >> period) || quota == "max" || period <= 0) {
-    return 0;
+  if (v2 >> quota >> period) {
+    if (quota == "max") {
+      return 0;
+    }
+    try {
+      return coresOf(std::stod(quota), period);
+    } catch (const std::exception &) {
+      return 0;
+    }
   }
-  double cores = 0;
-  try {
-    cores = std::stod(quota) / period;
-  } catch (const std::exception &) {
-    return 0;
-  }
-  return cores <= 0 ? 0 : static_cast<unsigned>(cores + 0.999);
+  std::ifstream v1Quota("/sys/fs/cgroup/cpu/cpu.cfs_quota_us");
+  std::ifstream v1Period("/sys/fs/cgroup/cpu/cpu.cfs_period_us");
+  double v1 = 0;
+  return v1Quota >> v1 && v1Period >> period ? coresOf(v1, period) : 0; // v1 says -1 for none
 }
 #endif
 
