@@ -10,8 +10,10 @@
 
 namespace {
 
-// What one step of the merge took.
-enum Step : char { fromA, fromB, fromBoth };
+// What one step of the merge took: A's row, B's, or A's for both.
+constexpr char fromA = 'a';
+constexpr char fromB = 'b';
+constexpr char fromBoth = '=';
 
 // The merge cut into parts that threads can compare apart: part p takes A's
 // rows from the p-th of a run of equal shares and B's rows from the first
