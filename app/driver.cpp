@@ -15,6 +15,7 @@
 #include "input/reader.h"
 #include "output/writer.h"
 #include "platform/pause.h"
+#include "platform/threads.h"
 #include "store/error.h"
 
 #include <algorithm>
@@ -148,6 +149,7 @@ int runGuarded(int argc, const char *const *argv, std::ostream &out, std::ostrea
   if (parsed != OptionsOutcome::run) {
     return parsed == OptionsOutcome::exitSuccess ? 0 : 1;
   }
+  setParallelism(options.threads != 0 ? options.threads : availableThreads());
   printBanner(out);
   if (options.files.size() < 2) {
     out << msg::argumentsMissing() << std::endl;

@@ -3,6 +3,7 @@
 
 #include "diag/messages.h"
 #include "diag/shown.h"
+#include "platform/threads.h"
 #include "store/error.h"
 
 #include <optional>
@@ -15,7 +16,7 @@
 
 namespace {
 
-void printUsage(std::ostream &out) { out << msg::usage(); }
+void printUsage(std::ostream &out) { out << msg::usage(maxAskedThreads, maxThreads); }
 
 std::optional<ExplainFormat> formatOf(std::string_view path) {
   if (path == "-") {
@@ -93,7 +94,7 @@ OptionsOutcome parseOptions(int argc, const char *const *argv, Options &options,
       out << "tabulon " << TABULON_VERSION << std::endl;
       return OptionsOutcome::exitSuccess;
     }
-    if (arg != "--explain" && arg != "--explain-rows" && arg != "--lang") {
+    if (arg != "--explain" && arg != "--explain-rows" && arg != "--lang" && arg != "--threads") {
       return refuse(out, err, msg::unknownOption(arg));
     }
     if (i + 1 >= argc) {
@@ -111,6 +112,12 @@ OptionsOutcome parseOptions(int argc, const char *const *argv, Options &options,
         return refuse(out, err, msg::explainRowsNotCount(value));
       }
       options.explainRows = *rows;
+    } else if (arg == "--threads") {
+      std::optional<std::size_t> threads = countOf(value);
+      if (!threads || *threads < 1 || *threads > maxAskedThreads) {
+        return refuse(out, err, msg::threadsOutOfRange(maxAskedThreads, value));
+      }
+      options.threads = static_cast<unsigned>(*threads);
     } else {
       std::optional<ExplainFormat> format = formatOf(value);
       if (!format) {

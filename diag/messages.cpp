@@ -114,6 +114,7 @@ enum class M : std::uint16_t {
   explainFormUnknown,
   languageUnknown,
   usage,
+  threadsOutOfRange,
   sqlResultColumnName,
   sqlRelationName,
   sqlColumnName,
@@ -297,19 +298,34 @@ constexpr std::array<Text, static_cast<std::size_t>(M::count)> texts{{
      "{1}: the explanation's form follows from the extension (.txt, .json, .dot, .sql)."},
     {M::languageUnknown, "a(z) --lang erteke hu vagy en lehet: {1}", "the value of --lang is hu or en: {1}"},
     {M::usage,
-     "Hasznalat: tabulon.exe [kapcsolok] inputfile outputfile\n\n  --explain FILE     a kiertekeles menete FILE-ba is: "
-     "a parancs faja, minden\n                     reszeredmeny es a parancs SQL-ben; a forma a kiterjesztestol\n      "
-     "               fugg (.txt, .json, .dot, .sql); - eseten szovegkent a\n                     standard kimenetre, a "
-     "tobbi uzenet utan\n  --explain-rows N   legfeljebb N sor eredmenyenkent a magyarazatban (1000)\n  --lang hu|en   "
-     "    az uzenetek nyelve: magyar (hu, alapertelmezett) vagy angol (en)\n  --help             ez a leiras\n  "
-     "--version          a program verzioja\n  --                 a kapcsolok vege\n",
-     "Usage: tabulon.exe [options] inputfile outputfile\n\n  --explain FILE     also writes how the command was "
-     "evaluated to FILE: the command\n                     as a tree, every intermediate result and the command in "
-     "SQL;\n                     the form follows the extension (.txt, .json, .dot, .sql); -\n                     "
-     "writes the text form to standard output, after the rest\n  --explain-rows N   at most N rows of each result in "
-     "the explanation (1000)\n  --lang hu|en       the language of the messages: Hungarian (hu, the default) or "
-     "English (en)\n  --help             this text\n  --version          the program's version\n  --                 "
-     "ends the options\n"},
+     "Hasznalat: tabulon.exe [kapcsolok] inputfile outputfile\n"
+     "\n"
+     "  --explain FILE     a kiertekeles menete FILE-ba is: a parancs faja, minden\n"
+     "                     reszeredmeny es a parancs SQL-ben; a forma a kiterjesztestol\n"
+     "                     fugg (.txt, .json, .dot, .sql); - eseten szovegkent a\n"
+     "                     standard kimenetre, a tobbi uzenet utan\n"
+     "  --explain-rows N   legfeljebb N sor eredmenyenkent a magyarazatban (1000)\n"
+     "  --threads N        legfeljebb N szalon dolgozik (1-{1}); alapertelmezes: a\n"
+     "                     hasznalhato magok szama, legfeljebb {2}\n"
+     "  --lang hu|en       az uzenetek nyelve: magyar (hu, alapertelmezett) vagy angol (en)\n"
+     "  --help             ez a leiras\n"
+     "  --version          a program verzioja\n"
+     "  --                 a kapcsolok vege\n",
+     "Usage: tabulon.exe [options] inputfile outputfile\n"
+     "\n"
+     "  --explain FILE     also writes how the command was evaluated to FILE: the command\n"
+     "                     as a tree, every intermediate result and the command in SQL;\n"
+     "                     the form follows the extension (.txt, .json, .dot, .sql); -\n"
+     "                     writes the text form to standard output, after the rest\n"
+     "  --explain-rows N   at most N rows of each result in the explanation (1000)\n"
+     "  --threads N        works on at most N threads (1-{1}); by default the cores\n"
+     "                     the process may use, at most {2}\n"
+     "  --lang hu|en       the language of the messages: Hungarian (hu, the default) or English (en)\n"
+     "  --help             this text\n"
+     "  --version          the program's version\n"
+     "  --                 ends the options\n"},
+    {M::threadsOutOfRange, "a(z) --threads erteke 1 es {1} kozti egesz szam: {2}",
+     "the value of --threads is a whole number from 1 to {1}: {2}"},
     {M::sqlResultColumnName, "egy eredmeny oszlopneve", "a result's column name"},
     {M::sqlRelationName, "egy relacio neve", "a relation's name"},
     {M::sqlColumnName, "egy oszlopneve", "a column name"},
@@ -603,7 +619,9 @@ const char *unknownErrorLine() { return fixedText(M::unknownError); }
 const char *outOfMemoryLine() { return fixedText(M::outOfMemory); }
 const char *badInputLine() { return fixedText(M::badInput); }
 
-std::string usage() { return fill(M::usage, {}); }
+std::string usage(unsigned mostThreads, unsigned defaultThreads) {
+  return fill(M::usage, {std::to_string(mostThreads), std::to_string(defaultThreads)});
+}
 
 std::string sqlResultColumnName() { return fill(M::sqlResultColumnName, {}); }
 std::string sqlRelationName() { return fill(M::sqlRelationName, {}); }
@@ -639,5 +657,9 @@ std::string hintRenamedAway(long long line, long long column, std::string_view n
 }
 std::string lineOneEmpty() { return fill(M::lineOneEmpty, {}); }
 std::string causeValueSpans(long long line) { return fill(M::causeValueSpans, {std::to_string(line)}); }
+
+std::string threadsOutOfRange(unsigned most, std::string_view value) {
+  return fill(M::threadsOutOfRange, {std::to_string(most), value});
+}
 
 } // namespace msg

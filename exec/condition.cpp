@@ -8,9 +8,11 @@
 #include "check/columns.h"
 #include "exec/rows.h"
 #include "exec/trace.h"
+#include "platform/threads.h"
 #include "store/error.h"
 #include "store/int_value.h"
 
+#include <algorithm>
 #include <cassert>
 #include <string>
 #include <unordered_map>
@@ -19,6 +21,24 @@
 namespace {
 
 using Mask = std::vector<bool>;
+
+// Rows of a mask cut for threads: whole multiples of this many, so that no
+// two threads write the same word of a mask's bits.
+constexpr std::size_t maskAlign = 4096;
+
+// Calls fill(first, last) over row ranges of rows, on the run's threads when
+// there are enough rows to share.
+template <typename Fill> void overRows(std::size_t rows, const Fill &fill) {
+  std::size_t parts = std::min<std::size_t>(parallelism(), rows / (16 * maskAlign));
+  if (parts <= 1) {
+    fill(std::size_t{0}, rows);
+    return;
+  }
+  runParts(parts, [&](std::size_t part) {
+    RowRange range = partOf(rows, parts, part, maskAlign);
+    fill(range.first, range.last);
+  });
+}
 
 bool outcome(NodeKind kind, int c) {
   switch (kind) {
@@ -148,9 +168,11 @@ private:
     results_.pop_back();
     Mask &a = results_.back();
     assert(a.size() == b.size() && "every mask has a value for each row of the one relation");
-    for (std::size_t i = 0; i < a.size(); ++i) {
-      a[i] = n.kind == NodeKind::andOp ? (a[i] && b[i]) : (a[i] || b[i]);
-    }
+    overRows(a.size(), [&](std::size_t first, std::size_t last) {
+      for (std::size_t i = first; i < last; ++i) {
+        a[i] = n.kind == NodeKind::andOp ? (a[i] && b[i]) : (a[i] || b[i]);
+      }
+    });
   }
 
   Side side(const CommandNode &n) {
@@ -169,22 +191,26 @@ private:
     bool numeric =
         (left.column != nullptr && left.column->width == 0) || (right.column != nullptr && right.column->width == 0);
     std::size_t rows = rowCount(relation_);
-    out.reserve(rows);
+    out.resize(rows);
     if (numeric) {
       // A literal is converted once, not once per row.
       std::int32_t lit = toInt32(left.column != nullptr ? right.literal : left.literal);
-      for (std::size_t i = 0; i < rows; ++i) {
-        std::int32_t x = left.column != nullptr ? toInt32(left.column->value(i)) : lit;
-        std::int32_t y = right.column != nullptr ? toInt32(right.column->value(i)) : lit;
-        out.push_back(outcome(n.kind, x < y ? -1 : (x > y ? 1 : 0)));
-      }
+      overRows(rows, [&](std::size_t first, std::size_t last) {
+        for (std::size_t i = first; i < last; ++i) {
+          std::int32_t x = left.column != nullptr ? toInt32(left.column->value(i)) : lit;
+          std::int32_t y = right.column != nullptr ? toInt32(right.column->value(i)) : lit;
+          out[i] = outcome(n.kind, x < y ? -1 : (x > y ? 1 : 0));
+        }
+      });
       return out;
     }
-    for (std::size_t i = 0; i < rows; ++i) {
-      std::string_view lv = left.column != nullptr ? left.column->value(i) : left.literal;
-      std::string_view rv = right.column != nullptr ? right.column->value(i) : right.literal;
-      out.push_back(outcome(n.kind, compareValues(1, lv, rv)));
-    }
+    overRows(rows, [&](std::size_t first, std::size_t last) {
+      for (std::size_t i = first; i < last; ++i) {
+        std::string_view lv = left.column != nullptr ? left.column->value(i) : left.literal;
+        std::string_view rv = right.column != nullptr ? right.column->value(i) : right.literal;
+        out[i] = outcome(n.kind, compareValues(1, lv, rv));
+      }
+    });
     return out;
   }
 

@@ -320,7 +320,15 @@ private:
     }
     for (std::size_t i = 0; i < n; ++i) {
       const Key *row = &pending_[i * columns_];
-      auto same = [&](Key d) { return std::equal(row, row + columns_, keysOf(d)); };
+      auto same = [&](Key d) {
+        const Key *other = keysOf(d);
+        for (std::size_t c = 0; c < columns_; ++c) {
+          if (row[c] != other[c]) {
+            return false;
+          }
+        }
+        return true;
+      };
       auto hashOf = [&](Key d) { return hashKeys(keysOf(d), keysOf(d + 1)); };
       if (table_.find(hashes_[i], same, hashOf) == rows_.size()) {
         keep(start + i, 1);
@@ -331,7 +339,7 @@ private:
     std::size_t seen = start + n;
     if (seen >= input_.rows / 4 && rows_.size() * 4 > seen * 3) {
       hashing_ = false;
-      table_ = IdTable<false>();
+      table_ = IdTable<true>();
     }
   }
 
@@ -364,7 +372,9 @@ private:
   // One table for every char column: equal texts are equal in any column,
   // and their order is the same, so ids and ranks can be shared.
   TextIds texts_;
-  IdTable<false> table_;
+  // Tagged: most rows repeat one seen before, and a probe that reads the
+  // keys of a row that is not it costs a miss in memory.
+  IdTable<true> table_;
   bool hashing_ = true;
   std::vector<Key> pending_;
   std::vector<std::string_view> values_;

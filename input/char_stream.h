@@ -2,6 +2,7 @@
 // the line and column of the character it last returned.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <string_view>
 
@@ -50,6 +51,30 @@ public:
       newlinePending_ = false;
     }
     column_ += p - pos_;
+    pos_ = p;
+  }
+
+  // Consumes up to p, just after a line end, where lines (at least 1) line
+  // ends lie before p: the same position, line and column as get() for each
+  // character would leave. The reader takes a run of rows at once so.
+  void advanceOverLines(const char *p, long long lines) {
+    assert(lines > 0 && p > pos_ && p[-1] == '\n');
+    const char *lastEnd = p - 1;
+    if (lines == 1) {
+      if (newlinePending_) {
+        ++line_;
+        column_ = 0;
+      }
+      column_ += lastEnd - pos_ + 1;
+    } else {
+      const char *lineStart = lastEnd;
+      while (lineStart[-1] != '\n') {
+        --lineStart;
+      }
+      line_ += (newlinePending_ ? 1 : 0) + lines - 1;
+      column_ = lastEnd - lineStart + 1;
+    }
+    newlinePending_ = true;
     pos_ = p;
   }
 

@@ -9,6 +9,8 @@
 #include "input/blanks.h"
 #include "input/column_type.h"
 #include "input/line_ends.h"
+#include "input/parallel_rows.h"
+#include "input/plain_row.h"
 #include "input/positions.h"
 #include "input/tokenizer.h"
 #include "platform/files.h"
@@ -285,6 +287,8 @@ std::string quoteLike(std::string_view text, bool quoted) {
   return !quoted && text.ends_with('\'') ? "'" : "";
 }
 
+} // namespace
+
 bool plainRow(const char *row, const char *nl, const std::vector<Column *> &columns,
               std::vector<std::string_view> &values) {
   const char *p = row;
@@ -337,6 +341,8 @@ bool plainRow(const char *row, const char *nl, const std::vector<Column *> &colu
   }
 }
 
+namespace {
+
 class RowReader {
 public:
   RowReader(Table &table, CharStream &in, Command &command) : table_(table), in_(in), command_(command) {
@@ -354,13 +360,18 @@ public:
   // relation: a value's bytes are the characters read for it, contiguous
   // there.
   void run(int ch) {
-    std::size_t rows = rowsAhead(in_.rest());
-    for (Column *c : columns_) {
-      c->reserve(rows);
+    bool stop = false;
+    if (ch != end && ch != '\n' && !columns_.empty() && takePlainRows(in_, columns_) > 0) {
+      ch = in_.get(); // as after takePlainRow
+      stop = ch == '\n';
+    } else {
+      std::size_t rows = rowsAhead(in_.rest());
+      for (Column *c : columns_) {
+        c->reserve(rows);
+      }
     }
     std::size_t count = 0; // values of the current row so far
     long long rowLine = in_.line();
-    bool stop = false;
     while (ch != end && !stop) {
       if (count == 0 && isBlank(ch) && takeBlankLine()) {
         break;

@@ -102,8 +102,8 @@ else()
   endif()
 endif()
 
-# The file arguments follow the options; --explain, --explain-rows and
-# --lang take a value.
+# The file arguments follow the options; --explain, --explain-rows, --lang
+# and --threads take a value.
 set(files ${args})
 while(files)
   list(GET files 0 first)
@@ -111,7 +111,7 @@ while(files)
   if(first STREQUAL "--")
     list(REMOVE_AT files 0)
     break()
-  elseif(first MATCHES "^--(explain|lang)" AND count GREATER 1)
+  elseif(first MATCHES "^--(explain|lang|threads)" AND count GREATER 1)
     list(REMOVE_AT files 0 1)
   elseif(first MATCHES "^-.")
     list(REMOVE_AT files 0)

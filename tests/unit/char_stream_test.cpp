@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <random>
 #include <string>
@@ -97,4 +98,37 @@ TEST(CharacterColumns, CountWellFormedSequencesAsOneAndAnyOtherByteAsOne) {
   EXPECT_EQ(columns.column(2, 11), 7); // past the line's end, a byte each
   EXPECT_EQ(columns.column(9, 4), 4);  // a line the text does not have
   EXPECT_EQ(columns.column(2, 0), 0);  // unknown stays unknown
+}
+
+TEST(CharStreamRuns, OverLinesMatchesOneAtATime) {
+  // The reader takes many rows at once after reading the first character of
+  // the first: every later read must see the position it would have seen.
+  std::mt19937 rng(11);
+  for (int round = 0; round < 200; ++round) {
+    std::string text = randomText(rng, 20 + static_cast<std::size_t>(round) * 5);
+    CharStream single(text);
+    std::vector<Read> expected = oneAtATime(single);
+    std::size_t from = static_cast<std::size_t>(round) % 7;
+    std::size_t upTo = text.rfind('\n');
+    if (upTo == std::string::npos || upTo < from + 1) {
+      continue;
+    }
+    CharStream bulk(text);
+    for (std::size_t i = 0; i <= from; ++i) {
+      bulk.get();
+    }
+    long long lines = std::count(text.begin() + static_cast<std::ptrdiff_t>(from) + 1,
+                                 text.begin() + static_cast<std::ptrdiff_t>(upTo) + 1, '\n');
+    if (lines == 0) {
+      continue;
+    }
+    bulk.advanceOverLines(text.data() + upTo + 1, lines);
+    ASSERT_EQ(bulk.line(), expected[upTo].line) << "round " << round;
+    ASSERT_EQ(bulk.column(), expected[upTo].column) << "round " << round;
+    for (std::size_t i = upTo + 1; i < expected.size(); ++i) {
+      ASSERT_EQ(bulk.get(), expected[i].ch);
+      ASSERT_EQ(bulk.line(), expected[i].line) << "round " << round << " at " << i;
+      ASSERT_EQ(bulk.column(), expected[i].column) << "round " << round << " at " << i;
+    }
+  }
 }

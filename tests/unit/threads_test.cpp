@@ -1,0 +1,140 @@
+// Whole runs at 1, 2 and 8 threads, with chunks of the rows cut at every few
+// bytes: the output file, the console and the exit status must not change.
+#include "app/driver.h"
+#include "input/parallel_rows.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+  std::string file;
+
+  bool operator==(const Outcome &) const = default;
+};
+
+std::string readWhole(const std::filesystem::path &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+Outcome runAt(unsigned threads, const std::string &input) {
+  // One folder per test: ctest runs the tests of this file side by side.
+  std::filesystem::path dir =
+      std::filesystem::path(testing::TempDir()) /
+      (std::string("tabulon-threads-") + testing::UnitTest::GetInstance()->current_test_info()->name());
+  std::filesystem::create_directories(dir);
+  std::string in = (dir / "in.txt").string();
+  std::string out = (dir / "out.txt").string();
+  std::filesystem::remove(out);
+  std::ofstream(in, std::ios::binary) << input;
+  std::string count = std::to_string(threads);
+  std::vector<const char *> argv{"tabulon", "--threads", count.c_str(), in.c_str(), out.c_str()};
+  std::ostringstream stdoutText;
+  std::ostringstream stderrText;
+  int status = runTabulon(static_cast<int>(argv.size()), argv.data(), stdoutText, stderrText);
+  return {status, stdoutText.str(), stderrText.str(), readWhole(out)};
+}
+
+// Rows enough for every part of a run to share its work, with rows that only
+// the character loop reads (quotes over a line end, commas in quotes, blanks
+// first) and values it warns about, placed among plain ones.
+std::string relation(const std::string &name, std::size_t rows, std::size_t step, const std::string &lineEnd) {
+  std::string text = name + "(id int, name char(12), qty int)" + lineEnd;
+  for (std::size_t i = 0; i < rows; ++i) {
+    std::string id = std::to_string(i * step);
+    std::string qty = std::to_string((i * 7919) % 1000);
+    switch (i % 9973) {
+    case 17:
+      text += id + ",'over" + lineEnd + "two lines'," + qty;
+      break;
+    case 401:
+      text += id + ",'a,b'," + qty;
+      break;
+    case 977:
+      text += id + ",'n" + id + "'," + qty + "x";
+      break;
+    case 2003:
+      text += id + ",'far too long for twelve'," + qty;
+      break;
+    case 4111:
+      text += "  " + id + ",\"typed\"," + qty;
+      break;
+    default:
+      text += id + ",'n" + std::to_string(i % 5000) + "'," + qty;
+    }
+    text += lineEnd;
+  }
+  return text;
+}
+
+void expectSameAtEveryCount(const std::string &input) {
+  setParallelRowBytes(std::size_t{1} << 20);
+  Outcome one = runAt(1, input);
+  for (std::size_t chunk : {std::size_t{1}, std::size_t{61}, std::size_t{4096}, std::size_t{1} << 20}) {
+    setParallelRowBytes(chunk);
+    for (unsigned threads : {2U, 8U}) {
+      Outcome many = runAt(threads, input);
+      EXPECT_EQ(many.status, one.status) << threads << " threads, chunks of " << chunk;
+      EXPECT_EQ(many.out, one.out) << threads << " threads, chunks of " << chunk;
+      EXPECT_EQ(many.err, one.err) << threads << " threads, chunks of " << chunk;
+      EXPECT_TRUE(many.file == one.file) << threads << " threads, chunks of " << chunk;
+    }
+  }
+  setParallelRowBytes(std::size_t{1} << 20);
+}
+
+} // namespace
+
+TEST(Threads, EveryOperatorGivesTheSameRunAtEveryCount) {
+  std::string r = relation("R", 70000, 1, "\n");
+  std::string s = relation("S", 50000, 2, "\n");
+  for (const char *command : {"select(R, AND(GTE(qty, '10'), LT(qty, '900')))", "project(R, name, qty)", "union(R, S)",
+                              "minus(R, S)", "rename(R, T(a, b, c))"}) {
+    SCOPED_TRACE(command);
+    expectSameAtEveryCount(std::string(command) + "\n\n" + r + "\n" + s);
+  }
+}
+
+TEST(Threads, CrLfAndEndsOfRelationsAtEveryCount) {
+  // Line ends of CR LF, which chunks of one byte cut between CR and LF.
+  expectSameAtEveryCount("rename(R, T(a, b, c))\r\n\r\n" + relation("R", 20000, 1, "\r\n"));
+  // A relation smaller than any chunk, and one without a last line end.
+  expectSameAtEveryCount("union(R, S)\n\nR(id int, name char(12), qty int)\n1,'a',2\n\n" +
+                         relation("S", 3000, 1, "\n") + "3001,'z',1");
+  // A line of blanks ends a relation among its rows, with a warning.
+  std::string r = relation("R", 30000, 1, "\n");
+  r.insert(r.find("\n1500,") + 1, "   \n");
+  expectSameAtEveryCount("rename(R, T(a, b, c))\n\n" + r);
+  // In a relation of one text column, where the line would be a plain row of
+  // one empty value.
+  std::string q = "Q(w char(8))\n";
+  for (int i = 0; i < 20000; ++i) {
+    q += "w" + std::to_string(i) + (i == 15000 ? "\n \t \n" : "\n");
+  }
+  expectSameAtEveryCount("project(Q, w)\n\n" + q);
+}
+
+TEST(Threads, ErrorsAtEveryCount) {
+  // A row short of a value deep in a relation: the first error, as on one
+  // thread, and not an error of a later chunk.
+  std::string r = relation("R", 30000, 1, "\n");
+  r.insert(r.find("\n20000,") + 1, "19999,'x'\n");
+  r.insert(r.find("\n25000,") + 1, "24999\n");
+  expectSameAtEveryCount("rename(R, T(a, b, c))\n\n" + r);
+  // A quote left open swallows the rest of the file.
+  std::string open = relation("R", 30000, 1, "\n");
+  open.insert(open.find("\n12000,") + 1, "11999,'open,1\n");
+  expectSameAtEveryCount("project(R, name)\n\n" + open);
+}
