@@ -2,8 +2,8 @@
 // gives the one fixed message on standard output and, on standard error, one
 // line that says what went wrong and where. Warnings go to standard error
 // too, after the stage that found them, and change nothing else.
-#include "diag/shown.h"
 #include "app/driver.h"
+#include "diag/shown.h"
 
 #include "app/explain_output.h"
 #include "app/options.h"
@@ -154,6 +154,7 @@ int runGuarded(int argc, const char *const *argv, std::ostream &out, std::ostrea
     return 1;
   }
   Run run(options.files[0], options.files[1]);
+  run.command.extended = options.extended;
   if (!options.explain.empty()) {
     run.trace.emplace(options.explainRows);
   }

@@ -24,6 +24,8 @@ void printUsage(std::ostream &out) {
       << "                     standard kimenetre, a tobbi uzenet utan" << std::endl
       << "  --explain-rows N   legfeljebb N sor eredmenyenkent a magyarazatban (1000)" << std::endl
       << "  --lang hu|en       az uzenetek nyelve: magyar (hu, alapertelmezett) vagy angol (en)" << std::endl
+      << "  --extended         a hat operatoron tul: intersect, join, semijoin, antijoin," << std::endl
+      << "                     divide, es R.a alaku oszlopnevek" << std::endl
       << "  --help             ez a leiras" << std::endl
       << "  --version          a program verzioja" << std::endl
       << "  --                 a kapcsolok vege" << std::endl;
@@ -104,6 +106,10 @@ OptionsOutcome parseOptions(int argc, const char *const *argv, Options &options,
     if (arg == "--version") {
       out << "tabulon " << TABULON_VERSION << std::endl;
       return OptionsOutcome::exitSuccess;
+    }
+    if (arg == "--extended") {
+      options.extended = true;
+      continue;
     }
     if (arg != "--explain" && arg != "--explain-rows" && arg != "--lang") {
       return refuse(out, err, "ismeretlen kapcsolo: " + std::string(arg));

@@ -20,6 +20,7 @@ struct ExplainTarget {
 struct Options {
   std::vector<ExplainTarget> explain;
   std::size_t explainRows = 1000;
+  bool extended = false;
   std::vector<std::string> files; // the arguments after the options
 };
 

@@ -14,6 +14,7 @@
 #include "store/error.h"
 #include "store/int_value.h"
 
+#include <algorithm>
 #include <cassert>
 #include <memory>
 #include <string>
@@ -56,7 +57,7 @@ public:
   void run() {
     const CommandNode *root = command_.root();
     if (root != nullptr && !isRelational(root->kind)) {
-      command_.addError(notAnOperator(*root));
+      command_.addError(notAnOperator(*root, command_.extended));
       return;
     }
     CommandNode *head = command_.head();
@@ -98,6 +99,14 @@ private:
       return checkRename(node);
     case NodeKind::selectOp:
       return checkSelect(node);
+    case NodeKind::intersectOp:
+      return checkMerge(node);
+    case NodeKind::joinOp:
+    case NodeKind::semijoinOp:
+    case NodeKind::antijoinOp:
+      return checkJoin(node);
+    case NodeKind::divideOp:
+      return checkDivide(node);
     default:
       throw InternalError("no check for " + std::string(factsOf(node.kind).word));
     }
@@ -136,7 +145,7 @@ private:
       return table;
     }
     if (node->kind == NodeKind::otherWord && !node->text.empty()) {
-      note(notAnOperator(*node));
+      note(notAnOperator(*node, command_.extended));
       return nullptr;
     }
     if (!isRelational(node->kind)) {
@@ -331,6 +340,124 @@ private:
     Table &result = newResult();
     copySchema(result, *r);
     return &result;
+  }
+
+  // join with a condition is a select over the product; without one, and
+  // semijoin and antijoin, match rows on the names the operands share.
+  Table *checkJoin(const CommandNode &node) {
+    Table *a = relationAt(node, 1);
+    Table *b = relationAt(node, 2);
+    if (node.kind == NodeKind::joinOp && node.moreArgs.size() >= 2) {
+      const CommandNode *condition = operandAt(node, 3);
+      if (a == nullptr || b == nullptr || condition == nullptr) {
+        return nullptr;
+      }
+      Table &result = newResult();
+      copySchema(result, *a);
+      copySchema(result, *b);
+      if (firstColumn(result) != nullptr) {
+        checkCondition(result, *condition);
+      }
+      return &result;
+    }
+    if (a == nullptr || b == nullptr) {
+      return nullptr;
+    }
+    NameCounts inA = countNames(*a);
+    NameCounts inB = countNames(*b);
+    bool alike = true;
+    bool shared = false;
+    for (const Column *c = firstColumn(*b); c != nullptr; c = c->next) {
+      auto found = inA.find(c->name);
+      if (found != inA.end()) {
+        shared = true;
+        alike = sharedColumnAlike(node, found->second, inB.at(c->name), *c) && alike;
+      }
+    }
+    if (!alike) {
+      return nullptr;
+    }
+    if (!shared && node.kind == NodeKind::joinOp) {
+      warnOnce("shares no column", {msg::sharesNoColumn(node.text), node.line, node.column});
+    }
+    Table &result = newResult();
+    copySchema(result, *a);
+    if (node.kind == NodeKind::joinOp) {
+      Column *last = result.schema;
+      while (last->next != nullptr) {
+        last = last->next;
+      }
+      for (const Column *c = firstColumn(*b); c != nullptr; c = c->next) {
+        if (!inA.contains(c->name)) {
+          last = linkColumn(last, createColumn(result, c->name, c->width));
+        }
+      }
+    }
+    return &result;
+  }
+
+  // divide(R, S): S's columns are some of R's; the result has the rest.
+  Table *checkDivide(const CommandNode &node) {
+    Table *a = relationAt(node, 1);
+    Table *b = relationAt(node, 2);
+    if (a == nullptr || b == nullptr) {
+      return nullptr;
+    }
+    NameCounts inA = countNames(*a);
+    NameCounts inB = countNames(*b);
+    bool found = true;
+    for (const Column *c = firstColumn(*b); c != nullptr; c = c->next) {
+      auto match = inA.find(c->name);
+      if (match == inA.end()) {
+        note({msg::divisorColumnMissing(node.text, c->name), node.line, node.column});
+        found = false;
+      } else {
+        found = sharedColumnAlike(node, match->second, inB.at(c->name), *c) && found;
+      }
+    }
+    if (!found) {
+      return nullptr;
+    }
+    Table &result = newResult();
+    Column *last = result.schema;
+    for (const Column *c = firstColumn(*a); c != nullptr; c = c->next) {
+      if (!inB.contains(c->name)) {
+        last = linkColumn(last, createColumn(result, c->name, c->width));
+      }
+    }
+    return &result;
+  }
+
+  struct NameCount {
+    const Column *first;
+    std::size_t count;
+  };
+  using NameCounts = std::unordered_map<std::string_view, NameCount>;
+
+  static NameCounts countNames(const Table &table) {
+    NameCounts counts;
+    for (const Column *c = firstColumn(table); c != nullptr; c = c->next) {
+      auto [entry, added] = counts.try_emplace(c->name, NameCount{c, 1});
+      if (!added) {
+        ++entry->second.count;
+      }
+    }
+    return counts;
+  }
+
+  // A name that both operands hold must name one column in each, of one
+  // kind: the rows are matched on it.
+  bool sharedColumnAlike(const CommandNode &node, const NameCount &inA, const NameCount &inB, const Column &c) {
+    if (inA.count > 1 || inB.count > 1) {
+      note({msg::columnAmbiguous(c.name, std::max(inA.count, inB.count)), node.line, node.column});
+      return false;
+    }
+    if ((inA.first->width == 0) != (c.width == 0)) {
+      note({msg::sharedColumnTypesDiffer(node.text, c.name, typeText(inA.first->width), typeText(c.width)), node.line,
+            node.column});
+      return false;
+    }
+    return true;
   }
 
   // Every node of a condition tree once, however often it is shared, with an

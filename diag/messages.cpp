@@ -37,6 +37,11 @@ enum class M : std::uint16_t {
   renameRepeat,
   quotedName,
   resultTooLarge,
+  // The operators of --extended.
+  extendedOperator,
+  sharedColumnTypesDiffer,
+  sharesNoColumn,
+  divisorColumnMissing,
   count
 };
 
@@ -85,6 +90,14 @@ constexpr std::array<Text, static_cast<std::size_t>(M::count)> texts{{
     {M::quotedName, "a(z) '{1}' idezve all, de oszlopnevkent szamit: {1}.",
      "'{1}' stands in quotes, but counts as the column name {1}."},
     {M::resultTooLarge, "A(z) {1} eredmenye tul nagy: {2} sor.", "The result of {1} is too large: {2} rows."},
+    {M::extendedOperator, " A(z) {1} kiterjesztett operator: a --extended kapcsoloval hasznalhato.",
+     " {1} is an extended operator: run with --extended."},
+    {M::sharedColumnTypesDiffer, "A(z) {1} operandusainak kozos {2} oszlopa tipusban elter: {3} es {4}.",
+     "The shared column {2} of the operands of {1} differs in type: {3} and {4}."},
+    {M::sharesNoColumn, "a(z) {1} operandusainak nincs kozos oszlopa: az eredmeny a szorzatuk.",
+     "the operands of {1} share no column: the result is their product."},
+    {M::divisorColumnMissing, "A(z) {1} 2. operandusanak {2} oszlopa nincs meg az 1. operandusban.",
+     "Column {2} of the 2nd operand of {1} is not a column of its 1st operand."},
 }};
 
 constexpr bool textsFollowTheEnum() {
@@ -204,6 +217,16 @@ std::string renameRepeat(std::string_view name) { return fill(M::renameRepeat, {
 std::string quotedName(std::string_view name) { return fill(M::quotedName, {shownName(name)}); }
 std::string resultTooLarge(std::string_view op, std::uint64_t rows) {
   return fill(M::resultTooLarge, {shownName(op), number(rows)});
+}
+
+std::string extendedOperator(std::string_view word) { return fill(M::extendedOperator, {shownName(word)}); }
+std::string sharedColumnTypesDiffer(std::string_view op, std::string_view column, std::string_view a,
+                                    std::string_view b) {
+  return fill(M::sharedColumnTypesDiffer, {shownName(op), shownName(column), a, b});
+}
+std::string sharesNoColumn(std::string_view op) { return fill(M::sharesNoColumn, {shownName(op)}); }
+std::string divisorColumnMissing(std::string_view op, std::string_view column) {
+  return fill(M::divisorColumnMissing, {shownName(op), shownName(column)});
 }
 
 } // namespace msg

@@ -50,4 +50,11 @@ std::string quotedName(std::string_view name);
 // Evaluation.
 std::string resultTooLarge(std::string_view op, std::uint64_t rows);
 
+// The operators of --extended.
+std::string extendedOperator(std::string_view word); // a hint after notOperator
+std::string sharedColumnTypesDiffer(std::string_view op, std::string_view column, std::string_view a,
+                                    std::string_view b);
+std::string sharesNoColumn(std::string_view op);
+std::string divisorColumnMissing(std::string_view op, std::string_view column);
+
 } // namespace msg

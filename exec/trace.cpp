@@ -93,8 +93,9 @@ void Trace::operatorEnds(const Command &command, const CommandNode &node) {
 
 void Trace::conditionEvaluated(const CommandNode &node, const std::vector<bool> &mask) {
   TraceCondition &condition = conditions_[node.id];
-  condition.rows = mask.size();
-  condition.trueRows = static_cast<std::size_t>(std::count(mask.begin(), mask.end(), true));
+  // A join's condition is asked block by block: the counts add up.
+  condition.rows += mask.size();
+  condition.trueRows += static_cast<std::size_t>(std::count(mask.begin(), mask.end(), true));
 }
 
 void Trace::fail(long long line, long long column, std::string message, int node) {

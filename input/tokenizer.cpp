@@ -3,13 +3,13 @@
 // What it can mend (a missing ')' at the end, a ')' or text after the command)
 // it mends with a warning; what it cannot (an operand too many, a literal
 // without its closing quote, no command at all) stops the run.
-#include "diag/shown.h"
 #include "input/tokenizer.h"
+#include "diag/shown.h"
 
+#include "diag/lookalike.h"
 #include "input/blanks.h"
 #include "input/prefix_form.h"
 #include "store/error.h"
-#include "diag/lookalike.h"
 
 #include <algorithm>
 #include <climits>
@@ -54,7 +54,7 @@ public:
         }
         break;
       case '(':
-        open_.push_back(createNode(kindOfWord(word_), ch));
+        open_.push_back(createNode(kindOfWord(word_, command_.extended), ch));
         complete_ = false;
         operandStarted_ = false;
         break;
@@ -96,7 +96,7 @@ private:
     std::string hint;
     if (word == "'") {
       hint = " Idezett szovegben nem allhat '.";
-    } else if (isCondition(kindOfWord(word))) {
+    } else if (isCondition(kindOfWord(word, false))) {
       hint = " Ket feltetelt az AND(p, q) vagy az OR(p, q) kapcsol ossze.";
     } else {
       hint = prefixFormHint(word);
@@ -208,7 +208,7 @@ private:
       throw InputError("A parancs a 2. sorban folytatodik? Az egesz parancsnak az 1. sorban kell allnia.",
                        in_.line() + 1, 1);
     }
-    if (open == std::string_view::npos || !isRelational(kindOfWord(trimmed(two.substr(0, open))))) {
+    if (open == std::string_view::npos || !isRelational(kindOfWord(trimmed(two.substr(0, open)), command_.extended))) {
       return;
     }
     // A header names a type after each column; a command's operands have none.
