@@ -28,8 +28,11 @@ import tempfile
 import time
 from pathlib import Path
 
-GENERATOR_VERSION = 3
-OPERATORS = ["union", "minus", "product", "project", "select", "rename"]
+GENERATOR_VERSION = 4
+SIX = ["union", "minus", "product", "project", "select", "rename"]
+EXTENDED = ["intersect", "join", "join_on", "semijoin", "antijoin", "divide"]  # run with --extended
+OPERATORS = SIX + EXTENDED
+SQLITE_LIMIT_S = 60  # a sqlite3 run past this is stopped and reported as not finishing
 DEFAULT_SIZES = [10**4, 10**5, 10**6]
 LETTERS = string.ascii_lowercase
 
@@ -161,6 +164,40 @@ def product_operands(base, n, rng):
     return sides
 
 
+def join_operands(base, n, rng):
+    """JR(id int, k int, amount int) of n rows, k drawn from 0 .. 2n, and
+    JS(k int, label char(20)) of n rows with distinct k from the same range:
+    about half of JR's rows have one partner, so a join gives about n / 2."""
+    r = Relation(base, "JR", [("id", "int", "INT"), ("k", "int", "INT"), ("amount", "int", "INT")])
+    s = Relation(base, "JS", [("k", "int", "INT"), ("label", "char(20)", "CHAR(20)")])
+    keys = rng.sample(range(2 * n), n)
+    done = 0
+    while done < n:
+        count = min(BATCH, n - done)
+        r.add([(done + i, rng.randrange(2 * n), rng.getrandbits(20) % 1000000) for i in range(count)])
+        s.add(list(zip(keys[done:done + count], random_words(rng, count, 4, 20))))
+        done += count
+    r.close()
+    s.close()
+    return [r, s]
+
+
+def divide_operands(base, n, rng):
+    """DR(g int, c int): n / 1000 groups (1,000 at 10^6 rows) of up to 1,000
+    rows, c from 0 .. 999; half the groups lack one c below 100. DS(c int):
+    the 100 values 0 .. 99. So half the groups qualify."""
+    r = Relation(base, "DR", [("g", "int", "INT"), ("c", "int", "INT")])
+    s = Relation(base, "DS", [("c", "int", "INT")])
+    groups = max(1, n // 1000)
+    for g in range(groups):
+        missing = rng.randrange(100) if g % 2 else -1
+        r.add([(g, c) for c in range(1000) if c != missing])
+    s.add([(c,) for c in range(100)])
+    r.close()
+    s.close()
+    return [r, s]
+
+
 MERGE_SCHEMA = [("grp", "int", "INT"), ("name", "char(20)", "CHAR(20)"), ("qty", "int", "INT")]
 WIDE_SCHEMA = [("id", "int", "INT"), ("city", "char(20)", "CHAR(20)"), ("year", "int", "INT"),
                ("amount", "int", "INT")]
@@ -174,9 +211,27 @@ def cases_for(base, n, rng):
     a, b = merge_operands(base, n, rng)
     (r,) = wide_relation(base, n, rng)
     pa, pb = product_operands(base, n, rng)
+    jr, js = join_operands(base, n, rng)
+    dr, ds = divide_operands(base, n, rng)
     merge = [("A", a), ("B", b)]
     wide = [("R", r)]
+    joined = [("R", jr), ("S", js)]
     return {
+        "intersect": ("intersect(A, B)", merge, "SELECT * FROM A INTERSECT SELECT * FROM B ORDER BY 1, 2, 3;", 3),
+        "join": ("join(R, S)", joined,
+                 "SELECT R.id, R.k, R.amount, S.label FROM R JOIN S ON R.k = S.k ORDER BY R.rowid, S.rowid;", 4),
+        "join_on": ("join(R, rename(S, T(sk, label)), AND(EQ(k, sk), LT(amount, '500000')))", joined,
+                    "SELECT R.*, S.* FROM R JOIN S ON R.k = S.k AND R.amount < 500000 ORDER BY R.rowid, S.rowid;",
+                    5),
+        "semijoin": ("semijoin(R, S)", joined,
+                     "SELECT * FROM R WHERE EXISTS (SELECT 1 FROM S WHERE S.k = R.k) ORDER BY R.rowid;", 3),
+        "antijoin": ("antijoin(R, S)", joined,
+                     "SELECT * FROM R WHERE NOT EXISTS (SELECT 1 FROM S WHERE S.k = R.k) ORDER BY R.rowid;", 3),
+        # Counting is SQLite's quickest division; the double NOT EXISTS does
+        # not finish at 10^6 rows.
+        "divide": ("divide(R, S)", [("R", dr), ("S", ds)],
+                   "SELECT g FROM R JOIN S ON R.c = S.c GROUP BY g "
+                   "HAVING COUNT(DISTINCT R.c) = (SELECT COUNT(*) FROM S) ORDER BY g;", 1),
         "union": ("union(A, B)", merge, "SELECT * FROM A UNION SELECT * FROM B ORDER BY 1, 2, 3;", 3),
         "minus": ("minus(A, B)", merge, "SELECT * FROM A EXCEPT SELECT * FROM B ORDER BY 1, 2, 3;", 3),
         "product": ("product(A, B)", [("A", pa), ("B", pb)], "SELECT * FROM A CROSS JOIN B;", 4),
@@ -233,16 +288,19 @@ def generate(root, n, seed):
 # Running
 
 
-def timed(cmd, stdin=None, stdout=subprocess.DEVNULL):
+def timed(cmd, stdin=None, stdout=subprocess.DEVNULL, timeout=None):
     """Wall seconds, CPU seconds (user + system) and peak RSS (KiB) of one
-    whole process."""
+    whole process; None when it ran past timeout seconds and was stopped."""
     with tempfile.NamedTemporaryFile(prefix="bench-rss-", delete=False) as rss_file:
         rss_path = rss_file.name
     try:
         before = resource.getrusage(resource.RUSAGE_CHILDREN)
         start = time.perf_counter()
-        proc = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", rss_path] + cmd, stdin=stdin,
-                              stdout=stdout, stderr=subprocess.PIPE)
+        try:
+            proc = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", rss_path] + cmd, stdin=stdin,
+                                  stdout=stdout, stderr=subprocess.PIPE, timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
         wall = time.perf_counter() - start
         after = resource.getrusage(resource.RUSAGE_CHILDREN)
         cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
@@ -255,11 +313,12 @@ def timed(cmd, stdin=None, stdout=subprocess.DEVNULL):
 
 
 def run_tabulon(binary, case):
+    options = ["--extended"] if case.name in EXTENDED else []
     # Both tabulon and cat write a file that does not exist yet: replacing an
     # existing output would add the freeing of its pages to tabulon's time
     # only, since cat's scratch file is emptied before its clock starts.
     (case / "tabulon-out.txt").unlink(missing_ok=True)
-    return timed([binary, str(case / "input.txt"), str(case / "tabulon-out.txt")])
+    return timed([binary] + options + [str(case / "input.txt"), str(case / "tabulon-out.txt")])
 
 
 def explain_overhead(binary, root, sizes, ops, runs, seed, form):
@@ -289,7 +348,7 @@ def explain_overhead(binary, root, sizes, ops, runs, seed, form):
 def run_sqlite(binary, case):
     (case / "sqlite-out.txt").unlink(missing_ok=True)  # as for tabulon
     with open(case / "script.sql", "rb") as script:
-        return timed([binary, "-batch", ":memory:"], stdin=script)
+        return timed([binary, "-batch", ":memory:"], stdin=script, timeout=SQLITE_LIMIT_S)
 
 
 def run_cat(case):
@@ -423,8 +482,7 @@ def main():
             # where a run takes most of a minute and one timed run must do.
             run_tabulon(args.tabulon, case)
             warm_sqlite = sqlite_runs > 1 or (sqlite_runs == 1 and n < 10**7)
-            if warm_sqlite:
-                run_sqlite(args.sqlite, case)
+            unfinished = warm_sqlite and run_sqlite(args.sqlite, case) is None
             out_bytes = (case / "tabulon-out.txt").stat().st_size
             ours, cats, theirs, rss, our_cpu, their_cpu = [], [], [], [], [], []
             rows, same = None, None
@@ -434,9 +492,13 @@ def main():
                 sides = [("t", lambda: run_tabulon(args.tabulon, case)), ("c", lambda: run_cat(case)),
                          ("s", lambda: run_sqlite(args.sqlite, case))]
                 for tag, fn in sides if i % 2 == 0 else reversed(sides):
-                    if (tag == "s" and i >= sqlite_runs) or (tag != "s" and i >= runs):
+                    if (tag == "s" and (i >= sqlite_runs or unfinished)) or (tag != "s" and i >= runs):
                         continue
-                    wall, cpu, peak = fn()
+                    measured = fn()
+                    if measured is None:
+                        unfinished = True
+                        continue
+                    wall, cpu, peak = measured
                     if tag == "t":
                         ours.append(wall)
                         our_cpu.append(cpu)
@@ -446,7 +508,7 @@ def main():
                     else:
                         theirs.append(wall)
                         their_cpu.append(cpu)
-            if sqlite_runs:
+            if sqlite_runs and not unfinished:
                 rows, same = check(case)
             else:
                 rows, same = len(tabulon_rows(case)), True
@@ -460,7 +522,7 @@ def main():
                 "op": op, "rows": n, "result_rows": rows, "same_rows": same, "runs": runs,
                 "tabulon_s": median(ours), "cat_s": median(cats), "tabulon_all": ours, "cat_all": cats,
                 "sqlite_s": median(theirs) if theirs else None, "sqlite_all": theirs,
-                "tabulon_cpu": median(our_cpu), "sqlite_cpu": median(their_cpu) if their_cpu else None,
+                "sqlite_unfinished": unfinished, "tabulon_cpu": median(our_cpu), "sqlite_cpu": median(their_cpu) if their_cpu else None,
                 "peak_rss": peak, "input_bytes": info["input_bytes"], "output_bytes": out_bytes,
                 "result_bytes": result_bytes, "memory_base": memory_base, "values": values,
                 "bytes_per_value": (peak - info["input_bytes"]) / values,
@@ -469,7 +531,8 @@ def main():
             entry["x_memory"] = peak / memory_base
             entry["ratio"] = entry["tabulon_s"] / entry["sqlite_s"] if theirs else None
             results.append(entry)
-            vs_sqlite = f"sqlite {entry['sqlite_s']:.3f}s ratio {entry['ratio']:.2f}" if theirs else "no sqlite"
+            vs_sqlite = f"sqlite {entry['sqlite_s']:.3f}s ratio {entry['ratio']:.2f}" if theirs else (
+                f"sqlite3 did not finish in {SQLITE_LIMIT_S} s" if unfinished else "no sqlite")
             print(f"{op:8} {n:>8}: tabulon {entry['tabulon_s']:.3f}s cat {entry['cat_s']:.3f}s "
                   f"x{entry['x_cat']:.1f}; {vs_sqlite}; rss {peak / 2**20:.1f} MiB x{entry['x_memory']:.2f}",
                   file=sys.stderr)
@@ -493,6 +556,10 @@ def fmt(value, form):
     return "-" if value is None else format(value, form)
 
 
+def unfinished_or(r, text):
+    return f"> {SQLITE_LIMIT_S} (stopped)" if r.get("sqlite_unfinished") else text
+
+
 def report(results, sizes, ops):
     by = {(r["op"], r["rows"]): r for r in results}
     print()
@@ -508,7 +575,7 @@ def report(results, sizes, ops):
             base = " (result)" if op == "product" else ""
             print(f"| {op} | {n:,} | {r['result_rows']:,}{flag} | {r['tabulon_s']:.3f} | {r['cat_s']:.3f} | "
                   f"{r['x_cat']:.1f} | {r['memory_base'] / 1e6:.1f}{base} | {r['peak_rss'] / 2**20:.1f} | "
-                  f"{r['x_memory']:.2f} | {fmt(r['sqlite_s'], '.3f')} | {fmt(r['ratio'], '.2f')} | "
+                  f"{r['x_memory']:.2f} | {unfinished_or(r, fmt(r['sqlite_s'], '.3f'))} | {fmt(r['ratio'], '.2f')} | "
                   f"{r['tabulon_cpu']:.3f} / {fmt(r['sqlite_cpu'], '.3f')} |")
     print()
     print(f"Targets from 10^6 rows on: time <= {TARGET_X_CAT:g} x cat of the output, peak RSS <= "
