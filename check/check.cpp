@@ -24,13 +24,16 @@
 
 namespace {
 
-void copySchema(Table &target, const Table &source) {
+// operand: source is an operand of product or join, whose columns answer
+// to its name only when it is a named relation.
+void copySchema(Table &target, const Table &source, bool operand = false) {
   Column *last = target.schema;
   while (last->next != nullptr) {
     last = last->next;
   }
   for (const Column *c = firstColumn(source); c != nullptr; c = c->next) {
     last = linkColumn(last, createColumn(target, c->name, c->width));
+    last->qualifier = operand ? operandQualifier(source) : qualifierOf(source, *c);
   }
 }
 
@@ -218,8 +221,8 @@ private:
       return nullptr;
     }
     Table &result = newResult();
-    copySchema(result, *a);
-    copySchema(result, *b);
+    copySchema(result, *a, true);
+    copySchema(result, *b, true);
     return &result;
   }
 
@@ -232,8 +235,8 @@ private:
     if (r == nullptr) {
       return nullptr;
     }
-    ColumnIndex columns(*r);
-    std::vector<const Column *> sources;
+    ColumnIndex columns(*r, command_.extended);
+    std::vector<std::pair<const Column *, std::string_view>> sources; // with its qualifier
     std::unordered_set<const Column *> seen;
     const CommandNode *firstRepeat = nullptr;
     std::size_t repeats = 0;
@@ -246,13 +249,14 @@ private:
       }
       warnIfQuoted(*name);
       try {
-        sources.push_back(&columns.find(*name));
+        const Column &column = columns.find(*name);
+        sources.emplace_back(&column, qualifierOf(*r, column));
       } catch (const InputError &e) {
         note(e);
         found = false;
         continue;
       }
-      if (!seen.insert(sources.back()).second && repeats++ == 0) {
+      if (!seen.insert(sources.back().first).second && repeats++ == 0) {
         firstRepeat = name;
       }
     }
@@ -266,8 +270,9 @@ private:
     }
     Table &result = newResult();
     Column *last = result.schema;
-    for (const Column *c : sources) {
+    for (auto [c, qualifier] : sources) {
       last = linkColumn(last, createColumn(result, c->name, c->width));
+      last->qualifier = qualifier;
     }
     return &result;
   }
@@ -353,8 +358,8 @@ private:
         return nullptr;
       }
       Table &result = newResult();
-      copySchema(result, *a);
-      copySchema(result, *b);
+      copySchema(result, *a, true);
+      copySchema(result, *b, true);
       if (firstColumn(result) != nullptr) {
         checkCondition(result, *condition);
       }
@@ -381,7 +386,7 @@ private:
       warnOnce("shares no column", {msg::sharesNoColumn(node.text), node.line, node.column});
     }
     Table &result = newResult();
-    copySchema(result, *a);
+    copySchema(result, *a, node.kind == NodeKind::joinOp);
     if (node.kind == NodeKind::joinOp) {
       Column *last = result.schema;
       while (last->next != nullptr) {
@@ -390,6 +395,7 @@ private:
       for (const Column *c = firstColumn(*b); c != nullptr; c = c->next) {
         if (!inA.contains(c->name)) {
           last = linkColumn(last, createColumn(result, c->name, c->width));
+          last->qualifier = operandQualifier(*b);
         }
       }
     }
@@ -423,6 +429,7 @@ private:
     for (const Column *c = firstColumn(*a); c != nullptr; c = c->next) {
       if (!inB.contains(c->name)) {
         last = linkColumn(last, createColumn(result, c->name, c->width));
+        last->qualifier = qualifierOf(*a, *c);
       }
     }
     return &result;
@@ -463,7 +470,7 @@ private:
   // Every node of a condition tree once, however often it is shared, with an
   // explicit stack: no depth of nesting can exhaust the call stack.
   void checkCondition(const Table &relation, const CommandNode &root) {
-    ColumnIndex columns(relation);
+    ColumnIndex columns(relation, command_.extended);
     std::vector<const CommandNode *> todo{&root};
     std::unordered_set<const CommandNode *> seen{&root};
     while (!todo.empty()) {

@@ -42,6 +42,7 @@ enum class M : std::uint16_t {
   sharedColumnTypesDiffer,
   sharesNoColumn,
   divisorColumnMissing,
+  qualifierUnknown,
   count
 };
 
@@ -98,6 +99,10 @@ constexpr std::array<Text, static_cast<std::size_t>(M::count)> texts{{
      "the operands of {1} share no column: the result is their product."},
     {M::divisorColumnMissing, "A(z) {1} 2. operandusanak {2} oszlopa nincs meg az 1. operandusban.",
      "Column {2} of the 2nd operand of {1} is not a column of its 1st operand."},
+    {M::qualifierUnknown,
+     " A(z) {1} nem az operandus egy megnevezett relaciojanak neve; egy beagyazott parancs oszlopai nem "
+     "minosithetok: nevezd at rename-mel.",
+     " {1} names no named relation of the operand; the columns of a nested command have no qualifier: rename it."},
 }};
 
 constexpr bool textsFollowTheEnum() {
@@ -225,6 +230,7 @@ std::string sharedColumnTypesDiffer(std::string_view op, std::string_view column
   return fill(M::sharedColumnTypesDiffer, {shownName(op), shownName(column), a, b});
 }
 std::string sharesNoColumn(std::string_view op) { return fill(M::sharesNoColumn, {shownName(op)}); }
+std::string qualifierUnknown(std::string_view qualifier) { return fill(M::qualifierUnknown, {shownName(qualifier)}); }
 std::string divisorColumnMissing(std::string_view op, std::string_view column) {
   return fill(M::divisorColumnMissing, {shownName(op), shownName(column)});
 }

@@ -56,5 +56,6 @@ std::string sharedColumnTypesDiffer(std::string_view op, std::string_view column
                                     std::string_view b);
 std::string sharesNoColumn(std::string_view op);
 std::string divisorColumnMissing(std::string_view op, std::string_view column);
+std::string qualifierUnknown(std::string_view qualifier); // a hint after columnMissing
 
 } // namespace msg

@@ -20,7 +20,7 @@ void evaluateDivide(Evaluation &ev, CommandNode &node) {
   std::uint64_t valueBytes = 0;
   for (const Column *c : quotient) {
     valueBytes = addBytes(valueBytes, c->valueBytes);
-    copyColumn(result, *c);
+    copyColumn(result, *c, qualifierOf(r, *c));
   }
   claimResultMemory(ev, node, rowCount(r), quotient.size(), valueBytes);
   if (quotient.empty()) {

@@ -36,9 +36,9 @@ void naturalJoin(Evaluation &ev, CommandNode &node) {
   std::vector<const Column *> fromA = columnsOf(a);
   claimResultMemory(ev, node, rows, fromA.size() + shared.onlyInSecond.size(),
                     addBytes(valueBytesOf(a), valueBytesOf(b)));
-  copyColumns(result, a);
+  copyOperandColumns(result, a);
   for (const Column *c : shared.onlyInSecond) {
-    copyColumn(result, *c);
+    copyColumn(result, *c, operandQualifier(b));
   }
   std::vector<Column *> targets = appendTargets(result, rows);
   std::size_t t = 0;
@@ -78,8 +78,8 @@ public:
         fromA_(columnsOf(a_)), fromB_(columnsOf(b_)) {}
 
   void run() {
-    copyColumns(result_, a_);
-    copyColumns(result_, b_);
+    copyOperandColumns(result_, a_);
+    copyOperandColumns(result_, b_);
     if (firstColumn(result_) == nullptr) {
       return; // no columns, no rows
     }
@@ -114,7 +114,7 @@ private:
   // The EQ(x, y) under the condition's top-level ANDs where x is a column of
   // R and y one of S, or the other way round.
   void findEqualities() {
-    ColumnIndex columns(result_);
+    ColumnIndex columns(result_, ev_.command.extended);
     std::vector<const Column *> sources = fromA_;
     sources.insert(sources.end(), fromB_.begin(), fromB_.end());
     std::vector<const Column *> inResult = columnsOf(result_);
@@ -173,8 +173,8 @@ private:
       return;
     }
     Table block(result_.name);
-    copyColumns(block, a_);
-    copyColumns(block, b_);
+    copyOperandColumns(block, a_);
+    copyOperandColumns(block, b_);
     fill(block, block_);
     std::vector<bool> mask = evaluateCondition(ev_.command, block, condition_, ev_.trace);
     for (std::size_t k = 0; k < mask.size(); ++k) {

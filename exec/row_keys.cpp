@@ -144,11 +144,12 @@ SharedColumns sharedColumns(const Table &first, const Table &second) {
   return shared;
 }
 
-void copyColumn(Table &result, const Column &source) {
+void copyColumn(Table &result, const Column &source, std::string_view qualifier) {
   Column *last = result.schema;
   while (last->next != nullptr) {
     last = last->next;
   }
   last = linkColumn(last, createColumn(result, source.name, source.width));
   last->base = source.base;
+  last->qualifier = qualifier;
 }

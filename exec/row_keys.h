@@ -72,6 +72,6 @@ struct SharedColumns {
 };
 SharedColumns sharedColumns(const Table &first, const Table &second);
 
-// Appends to result's schema a column like source, its cells to be copied
-// from source as they are.
-void copyColumn(Table &result, const Column &source);
+// Appends to result's schema a column like source, answering to qualifier,
+// its cells to be copied from source as they are.
+void copyColumn(Table &result, const Column &source, std::string_view qualifier);

@@ -59,9 +59,14 @@ std::string msText(double ms) {
 
 namespace {
 
+// Whether name (or R.name, R the operand's own name) is a column of operand.
 bool holds(const TraceOperand &operand, const std::string &name) {
   const std::vector<TraceColumn> &columns = operand.relation.columns;
-  return std::any_of(columns.begin(), columns.end(), [&](const TraceColumn &c) { return c.name == name; });
+  const std::string &qualifier = operand.relation.name;
+  return std::any_of(columns.begin(), columns.end(), [&](const TraceColumn &c) {
+    return c.name == name || (name.size() == qualifier.size() + 1 + c.name.size() && name.starts_with(qualifier) &&
+                              name[qualifier.size()] == '.' && name.ends_with(c.name));
+  });
 }
 
 } // namespace
