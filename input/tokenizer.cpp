@@ -3,13 +3,13 @@
 // What it can mend (a missing ')' at the end, a ')' or text after the command)
 // it mends with a warning; what it cannot (an operand too many, a literal
 // without its closing quote, no command at all) stops the run.
-#include "input/tokenizer.h"
 #include "diag/shown.h"
+#include "input/tokenizer.h"
 
-#include "diag/lookalike.h"
 #include "input/blanks.h"
 #include "input/prefix_form.h"
 #include "store/error.h"
+#include "diag/lookalike.h"
 
 #include <algorithm>
 #include <climits>

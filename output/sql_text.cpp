@@ -1,10 +1,10 @@
 // Spelling names, literals and comments for the SQL form of an explanation.
-#include "output/sql_text.h"
 #include "diag/shown.h"
+#include "output/sql_text.h"
 
-#include "diag/escape.h"
 #include "output/explain.h"
 #include "store/error.h"
+#include "diag/escape.h"
 #include "store/int_value.h"
 
 #include <algorithm>

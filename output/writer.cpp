@@ -1,8 +1,8 @@
 // The result writer. The copy comes from the input as it was read once, so
 // the output may name the input file itself, and the input may be a pipe. The
 // output file is replaced whole or not at all.
-#include "output/writer.h"
 #include "diag/shown.h"
+#include "output/writer.h"
 
 #include "platform/output_file.h"
 #include "store/error.h"
