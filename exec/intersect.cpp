@@ -13,6 +13,7 @@ void evaluateIntersect(Evaluation &ev, CommandNode &node) {
   claimResultMemory(ev, node, rowCount(first), columnCount(first), valueBytesOf(first));
   std::vector<const Column *> fromA = columnsOf(first);
   std::vector<bool> numeric;
+  numeric.reserve(fromA.size());
   for (const Column *c : fromA) {
     numeric.push_back(c->width == 0);
   }

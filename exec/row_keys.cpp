@@ -52,12 +52,11 @@ RowKeys::RowKeys(const std::vector<const Column *> &columns, const std::vector<b
   }
 }
 
-bool RowKeys::same(std::size_t row, const RowKeys &other, std::size_t otherRow) const {
+bool RowKeys::same(std::size_t mine, const RowKeys &other, std::size_t theirs) const {
   for (std::size_t k = 0; k < keys_.size(); ++k) {
     const Key &a = keys_[k];
     const Key &b = other.keys_[k];
-    if (!a.numbers.empty() ? a.numbers[row] != b.numbers[otherRow]
-                           : a.column->value(row) != b.column->value(otherRow)) {
+    if (!a.numbers.empty() ? a.numbers[mine] != b.numbers[theirs] : a.column->value(mine) != b.column->value(theirs)) {
       return false;
     }
   }

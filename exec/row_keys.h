@@ -20,8 +20,8 @@ public:
 
   [[nodiscard]] std::size_t rows() const { return hashes_.size(); }
   [[nodiscard]] std::uint64_t hash(std::size_t row) const { return hashes_[row]; }
-  // Row of this relation and otherRow of other hold equal keys.
-  [[nodiscard]] bool same(std::size_t row, const RowKeys &other, std::size_t otherRow) const;
+  // Row mine of this relation and row theirs of other hold equal keys.
+  [[nodiscard]] bool same(std::size_t mine, const RowKeys &other, std::size_t theirs) const;
 
 private:
   struct Key {

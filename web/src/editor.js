@@ -38,7 +38,7 @@ const describe = (word) => `${SIGNATURES[word]}: ${t(OPERATORS.includes(word) ? 
 
 // What the engine's column numbers count. When the engine counts characters
 // instead of bytes, this is the one line to change ('chars').
-const ENGINE_COLUMN_UNIT = 'bytes';
+const ENGINE_COLUMN_UNIT = 'chars';
 const unitsOf = (codePoint) => {
   if (ENGINE_COLUMN_UNIT === 'chars') return 1;
   return codePoint < 0x80 ? 1 : codePoint < 0x800 ? 2 : codePoint < 0x10000 ? 3 : 4;
