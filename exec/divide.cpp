@@ -31,6 +31,7 @@ void evaluateDivide(Evaluation &ev, CommandNode &node) {
   KeyGroups divisorRows(divisor);
   RowKeys divisorPart(shared.inFirst, shared.numeric, rows);
   std::vector<bool> numeric;
+  numeric.reserve(quotient.size());
   for (const Column *c : quotient) {
     numeric.push_back(c->width == 0);
   }

@@ -335,7 +335,12 @@ private:
                                const SqlRelation &b, const std::string &right) {
     std::string text;
     for (auto [i, j] : shared.pairs) {
-      text += (text.empty() ? "" : " AND ") + left + a.columns[i] + " = " + right + b.columns[j];
+      text += text.empty() ? "" : " AND ";
+      text += left;
+      text += a.columns[i];
+      text += " = ";
+      text += right;
+      text += b.columns[j];
     }
     return text;
   }
