@@ -436,7 +436,7 @@ private:
     for (const ArgLink &link : node.moreArgs) {
       const CommandNode *name = e_.command.findNode(link.id);
       auto match = name == nullptr ? seen.end() : std::find_if(seen.begin(), seen.end(), [&](const TraceColumn &c) {
-        return c.name == name->text;
+        return namesColumn(seen, c, name->text);
       });
       if (match != seen.end()) {
         assert(found < self.columns.size());
@@ -545,8 +545,8 @@ private:
       if (side.kind == NodeKind::literal) {
         return std::nullopt;
       }
-      auto found =
-          std::find_if(columns.begin(), columns.end(), [&](const TraceColumn &c) { return c.name == side.text; });
+      auto found = std::find_if(columns.begin(), columns.end(),
+                                [&](const TraceColumn &c) { return namesColumn(columns, c, side.text); });
       if (found == columns.end()) {
         broken_ = "a condition names a column that its relation lacks.";
         return std::nullopt;
