@@ -157,6 +157,7 @@ int runGuarded(int argc, const char *const *argv, std::ostream &out, std::ostrea
     return 1;
   }
   Run run(options.files[0], options.files[1]);
+  run.command.extended = options.extended;
   if (!options.explain.empty()) {
     run.trace.emplace(options.explainRows);
   }

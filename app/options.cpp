@@ -94,6 +94,10 @@ OptionsOutcome parseOptions(int argc, const char *const *argv, Options &options,
       out << "tabulon " << TABULON_VERSION << std::endl;
       return OptionsOutcome::exitSuccess;
     }
+    if (arg == "--extended") {
+      options.extended = true;
+      continue;
+    }
     if (arg != "--explain" && arg != "--explain-rows" && arg != "--lang" && arg != "--threads") {
       return refuse(out, err, msg::unknownOption(arg));
     }

@@ -31,8 +31,11 @@ import tempfile
 import time
 from pathlib import Path
 
-GENERATOR_VERSION = 3
-OPERATORS = ["union", "minus", "product", "project", "select", "rename"]
+GENERATOR_VERSION = 5
+SIX = ["union", "minus", "product", "project", "select", "rename"]
+EXTENDED = ["intersect", "join", "join_on", "semijoin", "antijoin", "divide"]  # run with --extended
+OPERATORS = SIX + EXTENDED
+SQLITE_LIMIT_S = 60  # a sqlite3 run past this is stopped and reported as not finishing
 DEFAULT_SIZES = [10**4, 10**5, 10**6]
 LETTERS = string.ascii_lowercase
 
@@ -173,6 +176,40 @@ def product_operands(base, n, rng):
     return sides
 
 
+def join_operands(base, n, rng):
+    """JR(id int, k int, amount int) of n rows, k drawn from 0 .. 2n, and
+    JS(k int, label char(20)) of n rows with distinct k from the same range:
+    about half of JR's rows have one partner, so a join gives about n / 2."""
+    r = Relation(base, "JR", [("id", "int", "INT"), ("k", "int", "INT"), ("amount", "int", "INT")])
+    s = Relation(base, "JS", [("k", "int", "INT"), ("label", "char(20)", "CHAR(20)")])
+    keys = rng.sample(range(2 * n), n)
+    done = 0
+    while done < n:
+        count = min(BATCH, n - done)
+        r.add([(done + i, rng.randrange(2 * n), rng.getrandbits(20) % 1000000) for i in range(count)])
+        s.add(list(zip(keys[done:done + count], random_words(rng, count, 4, 20))))
+        done += count
+    r.close()
+    s.close()
+    return [r, s]
+
+
+def divide_operands(base, n, rng):
+    """DR(g int, c int): n / 1000 groups (1,000 at 10^6 rows) of up to 1,000
+    rows, c from 0 .. 999; half the groups lack one c below 100. DS(c int):
+    the 100 values 0 .. 99. So half the groups qualify."""
+    r = Relation(base, "DR", [("g", "int", "INT"), ("c", "int", "INT")])
+    s = Relation(base, "DS", [("c", "int", "INT")])
+    groups = max(1, n // 1000)
+    for g in range(groups):
+        missing = rng.randrange(100) if g % 2 else -1
+        r.add([(g, c) for c in range(1000) if c != missing])
+    s.add([(c,) for c in range(100)])
+    r.close()
+    s.close()
+    return [r, s]
+
+
 MERGE_SCHEMA = [("grp", "int", "INT"), ("name", "char(20)", "CHAR(20)"), ("qty", "int", "INT")]
 WIDE_SCHEMA = [("id", "int", "INT"), ("city", "char(20)", "CHAR(20)"), ("year", "int", "INT"),
                ("amount", "int", "INT")]
@@ -185,12 +222,31 @@ def cases_for(base, n, rng, ops):
     operator of ops. relations: list of (name, Relation)."""
     a, b = merge_operands(base, n, rng)
     (r,) = wide_relation(base, n, rng)
-    # Product's relations come last, so that leaving them out changes no row
-    # of the others.
+    # Product's and the extended operators' relations come last, so that
+    # leaving them out changes no row of the others.
     pa, pb = product_operands(base, n, rng) if "product" in ops else (None, None)
+    jr, js = join_operands(base, n, rng) if set(ops) & {"join", "join_on", "semijoin", "antijoin"} else (None, None)
+    dr, ds = divide_operands(base, n, rng) if "divide" in ops else (None, None)
     merge = [("A", a), ("B", b)]
     wide = [("R", r)]
+    joined = [("R", jr), ("S", js)]
     cases = {
+        "intersect": ("intersect(A, B)", merge, "SELECT * FROM A INTERSECT SELECT * FROM B ORDER BY 1, 2, 3;", 3),
+        "join": ("join(R, S)", joined,
+                 "SELECT R.id, R.k, R.amount, S.label FROM R JOIN S ON R.k = S.k ORDER BY R.rowid, S.rowid;", 4),
+        "join_on": ("join(R, rename(S, T(sk, label)), AND(EQ(k, sk), LT(amount, '500000')))", joined,
+                    "SELECT R.*, S.* FROM R JOIN S ON R.k = S.k AND R.amount < 500000 ORDER BY R.rowid, S.rowid;",
+                    5),
+        # IN rather than a correlated EXISTS, which SQLite does not finish in
+        # 60 s at 10^6 rows: it builds no index for it.
+        "semijoin": ("semijoin(R, S)", joined, "SELECT * FROM R WHERE k IN (SELECT k FROM S) ORDER BY rowid;", 3),
+        "antijoin": ("antijoin(R, S)", joined,
+                     "SELECT * FROM R WHERE k NOT IN (SELECT k FROM S) ORDER BY rowid;", 3),
+        # Counting is SQLite's quickest division; the double NOT EXISTS does
+        # not finish at 10^6 rows.
+        "divide": ("divide(R, S)", [("R", dr), ("S", ds)],
+                   "SELECT g FROM R JOIN S ON R.c = S.c GROUP BY g "
+                   "HAVING COUNT(DISTINCT R.c) = (SELECT COUNT(*) FROM S) ORDER BY g;", 1),
         "union": ("union(A, B)", merge, "SELECT * FROM A UNION SELECT * FROM B ORDER BY 1, 2, 3;", 3),
         "minus": ("minus(A, B)", merge, "SELECT * FROM A EXCEPT SELECT * FROM B ORDER BY 1, 2, 3;", 3),
         "product": ("product(A, B)", [("A", pa), ("B", pb)], "SELECT * FROM A CROSS JOIN B;", 4),
@@ -252,16 +308,19 @@ def generate(root, n, seed, ops):
 # Running
 
 
-def timed(cmd, stdin=None, stdout=subprocess.DEVNULL):
+def timed(cmd, stdin=None, stdout=subprocess.DEVNULL, timeout=None):
     """Wall seconds, CPU seconds (user + system) and peak RSS (KiB) of one
-    whole process."""
+    whole process; None when it ran past timeout seconds and was stopped."""
     with tempfile.NamedTemporaryFile(prefix="bench-rss-", delete=False) as rss_file:
         rss_path = rss_file.name
     try:
         before = resource.getrusage(resource.RUSAGE_CHILDREN)
         start = time.perf_counter()
-        proc = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", rss_path] + cmd, stdin=stdin,
-                              stdout=stdout, stderr=subprocess.PIPE)
+        try:
+            proc = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", rss_path] + cmd, stdin=stdin,
+                                  stdout=stdout, stderr=subprocess.PIPE, timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
         wall = time.perf_counter() - start
         after = resource.getrusage(resource.RUSAGE_CHILDREN)
         cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
@@ -278,6 +337,8 @@ def run_tabulon(binary, case, threads=None):
     # existing output would add the freeing of its pages to its time.
     (case / "tabulon-out.txt").unlink(missing_ok=True)
     options = ["--threads", str(threads)] if threads else []
+    if case.name in EXTENDED:
+        options.append("--extended")
     return timed([binary] + options + [str(case / "input.txt"), str(case / "tabulon-out.txt")])
 
 
@@ -308,7 +369,7 @@ def explain_overhead(binary, root, sizes, ops, runs, seed, form):
 def run_sqlite(binary, case):
     (case / "sqlite-out.txt").unlink(missing_ok=True)  # as for tabulon
     with open(case / "script.sql", "rb") as script:
-        return timed([binary, "-batch", ":memory:"], stdin=script)
+        return timed([binary, "-batch", ":memory:"], stdin=script, timeout=SQLITE_LIMIT_S)
 
 
 # The relations each case reads, as named in its file, with their CSV files
@@ -566,15 +627,14 @@ def main():
             # where a run takes most of a minute and one timed run must do.
             run_tabulon(args.tabulon, case, args.threads)
             warm_sqlite = sqlite_runs > 1 or (sqlite_runs == 1 and n < 10**7)
-            if warm_sqlite:
-                run_sqlite(args.sqlite, case)
+            unfinished = warm_sqlite and run_sqlite(args.sqlite, case) is None
             out_bytes = (case / "tabulon-out.txt").stat().st_size
             times = {tag: [] for tag in ("t", "f1", "f2", "d1", "dn", "s")}
             rss, our_cpu, their_cpu = [], [], []
             sides = [("t", lambda: run_tabulon(args.tabulon, case, args.threads))]
             if floor:
                 sides += [("f1", lambda: run_floor(floor, case, 1)), ("f2", lambda: run_floor(floor, case, 2))]
-            if duckdb_version:
+            if duckdb_version and op not in EXTENDED:  # DuckDB is the six's peer
                 sides += [("d1", lambda: run_duckdb(args.node, duckdb_script, case, op, 1)),
                           ("dn", lambda: run_duckdb(args.node, duckdb_script, case, op, args.duckdb_threads))]
             sides.append(("s", lambda: run_sqlite(args.sqlite, case)))
@@ -582,19 +642,22 @@ def main():
                 # Alternate who goes first, so that none always meets the
                 # others' leftovers.
                 for tag, fn in sides if i % 2 == 0 else reversed(sides):
-                    if (tag == "s" and i >= sqlite_runs) or (tag != "s" and i >= runs):
+                    if (tag == "s" and (i >= sqlite_runs or unfinished)) or (tag != "s" and i >= runs):
                         continue
-                    wall, cpu, peak = fn()
-                    times[tag].append(wall)
+                    measured = fn()
+                    if measured is None:
+                        unfinished = True
+                        continue
+                    wall, cpu, peak = measured
                     if tag == "t":
                         our_cpu.append(cpu)
                         rss.append(peak)
                     elif tag == "s":
                         their_cpu.append(cpu)
             rows, same = tabulon_row_count(case), True
-            if sqlite_runs:
+            if sqlite_runs and not unfinished:
                 rows, same = check(case)
-            if duckdb_version:
+            if duckdb_version and op not in EXTENDED:
                 ours = tabulon_rows(case)
                 theirs = duckdb_rows(case, op)
                 # DuckDB's UNION, EXCEPT and DISTINCT have no order of their own
@@ -613,7 +676,7 @@ def main():
             entry = {
                 "op": op, "rows": n, "result_rows": rows, "same_rows": same, "runs": runs,
                 "threads": args.threads, "tabulon_s": med["t"], "floor1_s": med["f1"], "floor2_s": med["f2"],
-                "duckdb1_s": med["d1"], "duckdbn_s": med["dn"], "sqlite_s": med["s"], "all": times,
+                "duckdb1_s": med["d1"], "duckdbn_s": med["dn"], "sqlite_s": med["s"], "sqlite_unfinished": unfinished, "all": times,
                 "tabulon_cpu": median(our_cpu), "sqlite_cpu": median(their_cpu) if their_cpu else None,
                 "peak_rss": peak, "input_bytes": info["input_bytes"], "output_bytes": out_bytes,
                 "result_bytes": result_bytes, "memory_base": memory_base, "values": values,
@@ -624,7 +687,7 @@ def main():
             entry["ratio"] = entry["tabulon_s"] / med["s"] if med["s"] else None
             results.append(entry)
             print(f"{op:8} {n:>9}: tabulon {entry['tabulon_s']:.3f}s floor2 {fmt(med['f2'], '.3f')}s "
-                  f"duckdb {fmt(med['dn'], '.3f')}s sqlite {fmt(med['s'], '.3f')}s; "
+                  f"duckdb {fmt(med['dn'], '.3f')}s sqlite {unfinished_or(entry, fmt(med['s'], '.3f'))}s; "
                   f"rss {peak / 2**20:.1f} MiB x{entry['x_memory']:.2f}{'' if same else ' ROWS DIFFER'}",
                   file=sys.stderr)
 
@@ -647,6 +710,10 @@ def fmt(value, form):
     return "-" if value is None else format(value, form)
 
 
+def unfinished_or(r, text):
+    return f"> {SQLITE_LIMIT_S} (stopped)" if r.get("sqlite_unfinished") else text
+
+
 def report(results, sizes, ops):
     by = {(r["op"], r["rows"]): r for r in results}
     print()
@@ -664,7 +731,7 @@ def report(results, sizes, ops):
             print(f"| {op} | {n:,} | {r['result_rows']:,}{flag} | {r['tabulon_s']:.3f} | "
                   f"{fmt(r['floor1_s'], '.3f')} | {fmt(r['floor2_s'], '.3f')} | {fmt(r['x_floor2'], '.2f')} | "
                   f"{fmt(r['duckdb1_s'], '.3f')} | {fmt(r['duckdbn_s'], '.3f')} | {fmt(r['x_duckdb'], '.2f')} | "
-                  f"{fmt(r['sqlite_s'], '.3f')} | {fmt(r['ratio'], '.2f')} | {r['memory_base'] / 1e6:.1f}{base} | "
+                  f"{unfinished_or(r, fmt(r['sqlite_s'], '.3f'))} | {fmt(r['ratio'], '.2f')} | {r['memory_base'] / 1e6:.1f}{base} | "
                   f"{r['peak_rss'] / 2**20:.1f} | {r['x_memory']:.2f} | {r['tabulon_cpu']:.3f} |")
     print()
     print(f"Targets at 10^6 and 10^7 rows: rename, select and union <= {TARGET_X_FLOOR:g} x the two-thread "

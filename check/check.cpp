@@ -15,6 +15,7 @@
 #include "store/error.h"
 #include "store/int_value.h"
 
+#include <algorithm>
 #include <cassert>
 #include <memory>
 #include <string>
@@ -24,13 +25,16 @@
 
 namespace {
 
-void copySchema(Table &target, const Table &source) {
+// operand: source is an operand of product or join, whose columns answer
+// to its name only when it is a named relation.
+void copySchema(Table &target, const Table &source, bool operand = false) {
   Column *last = target.schema;
   while (last->next != nullptr) {
     last = last->next;
   }
   for (const Column *c = firstColumn(source); c != nullptr; c = c->next) {
     last = linkColumn(last, createColumn(target, c->name, c->width));
+    last->qualifier = operand ? operandQualifier(source) : qualifierOf(source, *c);
   }
 }
 
@@ -57,7 +61,7 @@ public:
   void run() {
     const CommandNode *root = command_.root();
     if (root != nullptr && !isRelational(root->kind)) {
-      command_.addError(notAnOperator(*root));
+      command_.addError(notAnOperator(*root, command_.extended));
       return;
     }
     CommandNode *head = command_.head();
@@ -99,6 +103,14 @@ private:
       return checkRename(node);
     case NodeKind::selectOp:
       return checkSelect(node);
+    case NodeKind::intersectOp:
+      return checkMerge(node);
+    case NodeKind::joinOp:
+    case NodeKind::semijoinOp:
+    case NodeKind::antijoinOp:
+      return checkJoin(node);
+    case NodeKind::divideOp:
+      return checkDivide(node);
     default:
       throw InternalError("no check for " + std::string(factsOf(node.kind).word));
     }
@@ -137,7 +149,7 @@ private:
       return table;
     }
     if (node->kind == NodeKind::otherWord && !node->text.empty()) {
-      note(notAnOperator(*node));
+      note(notAnOperator(*node, command_.extended));
       return nullptr;
     }
     if (!isRelational(node->kind)) {
@@ -216,8 +228,8 @@ private:
       return nullptr;
     }
     Table &result = newResult();
-    copySchema(result, *a);
-    copySchema(result, *b);
+    copySchema(result, *a, true);
+    copySchema(result, *b, true);
     return &result;
   }
 
@@ -230,8 +242,8 @@ private:
     if (r == nullptr) {
       return nullptr;
     }
-    ColumnIndex columns(*r);
-    std::vector<const Column *> sources;
+    ColumnIndex columns(*r, command_.extended);
+    std::vector<std::pair<const Column *, std::string_view>> sources; // with its qualifier
     std::unordered_set<const Column *> seen;
     const CommandNode *firstRepeat = nullptr;
     std::size_t repeats = 0;
@@ -244,13 +256,14 @@ private:
       }
       warnIfQuoted(*name);
       try {
-        sources.push_back(&columns.find(*name));
+        const Column &column = columns.find(*name);
+        sources.emplace_back(&column, qualifierOf(*r, column));
       } catch (const InputError &e) {
         note(e);
         found = false;
         continue;
       }
-      if (!seen.insert(sources.back()).second && repeats++ == 0) {
+      if (!seen.insert(sources.back().first).second && repeats++ == 0) {
         firstRepeat = name;
       }
     }
@@ -264,8 +277,9 @@ private:
     }
     Table &result = newResult();
     Column *last = result.schema;
-    for (const Column *c : sources) {
+    for (auto [c, qualifier] : sources) {
       last = linkColumn(last, createColumn(result, c->name, c->width));
+      last->qualifier = qualifier;
     }
     return &result;
   }
@@ -346,10 +360,130 @@ private:
     return &result;
   }
 
+  // join with a condition is a select over the product; without one, and
+  // semijoin and antijoin, match rows on the names the operands share.
+  Table *checkJoin(const CommandNode &node) {
+    Table *a = relationAt(node, 1);
+    Table *b = relationAt(node, 2);
+    if (node.kind == NodeKind::joinOp && node.moreArgs.size() >= 2) {
+      const CommandNode *condition = operandAt(node, 3);
+      if (a == nullptr || b == nullptr || condition == nullptr) {
+        return nullptr;
+      }
+      Table &result = newResult();
+      copySchema(result, *a, true);
+      copySchema(result, *b, true);
+      if (firstColumn(result) != nullptr) {
+        checkCondition(result, *condition);
+      }
+      return &result;
+    }
+    if (a == nullptr || b == nullptr) {
+      return nullptr;
+    }
+    NameCounts inA = countNames(*a);
+    NameCounts inB = countNames(*b);
+    bool alike = true;
+    bool shared = false;
+    for (const Column *c = firstColumn(*b); c != nullptr; c = c->next) {
+      auto found = inA.find(c->name);
+      if (found != inA.end()) {
+        shared = true;
+        alike = sharedColumnAlike(node, found->second, inB.at(c->name), *c) && alike;
+      }
+    }
+    if (!alike) {
+      return nullptr;
+    }
+    if (!shared && node.kind == NodeKind::joinOp) {
+      warnOnce("shares no column", {msg::sharesNoColumn(node.text), node.line, node.column});
+    }
+    Table &result = newResult();
+    copySchema(result, *a, node.kind == NodeKind::joinOp);
+    if (node.kind == NodeKind::joinOp) {
+      Column *last = result.schema;
+      while (last->next != nullptr) {
+        last = last->next;
+      }
+      for (const Column *c = firstColumn(*b); c != nullptr; c = c->next) {
+        if (!inA.contains(c->name)) {
+          last = linkColumn(last, createColumn(result, c->name, c->width));
+          last->qualifier = operandQualifier(*b);
+        }
+      }
+    }
+    return &result;
+  }
+
+  // divide(R, S): S's columns are some of R's; the result has the rest.
+  Table *checkDivide(const CommandNode &node) {
+    Table *a = relationAt(node, 1);
+    Table *b = relationAt(node, 2);
+    if (a == nullptr || b == nullptr) {
+      return nullptr;
+    }
+    NameCounts inA = countNames(*a);
+    NameCounts inB = countNames(*b);
+    bool found = true;
+    for (const Column *c = firstColumn(*b); c != nullptr; c = c->next) {
+      auto match = inA.find(c->name);
+      if (match == inA.end()) {
+        note({msg::divisorColumnMissing(node.text, c->name), node.line, node.column});
+        found = false;
+      } else {
+        found = sharedColumnAlike(node, match->second, inB.at(c->name), *c) && found;
+      }
+    }
+    if (!found) {
+      return nullptr;
+    }
+    Table &result = newResult();
+    Column *last = result.schema;
+    for (const Column *c = firstColumn(*a); c != nullptr; c = c->next) {
+      if (!inB.contains(c->name)) {
+        last = linkColumn(last, createColumn(result, c->name, c->width));
+        last->qualifier = qualifierOf(*a, *c);
+      }
+    }
+    return &result;
+  }
+
+  struct NameCount {
+    const Column *first;
+    std::size_t count;
+  };
+  using NameCounts = std::unordered_map<std::string_view, NameCount>;
+
+  static NameCounts countNames(const Table &table) {
+    NameCounts counts;
+    for (const Column *c = firstColumn(table); c != nullptr; c = c->next) {
+      auto [entry, added] = counts.try_emplace(c->name, NameCount{c, 1});
+      if (!added) {
+        ++entry->second.count;
+      }
+    }
+    return counts;
+  }
+
+  // A name that both operands hold must name one column in each, of one
+  // kind: the rows are matched on it.
+  bool sharedColumnAlike(const CommandNode &node, const NameCount &inA, const NameCount &inB, const Column &c) {
+    if (inA.count > 1 || inB.count > 1) {
+      note({msg::columnAmbiguous(c.name, std::max(inA.count, inB.count)), node.line, node.column});
+      return false;
+    }
+    if ((inA.first->width == 0) != (c.width == 0)) {
+      note({msg::sharedColumnTypesDiffer(node.text, c.name, typeText(inA.first->width), typeText(c.width)), node.line,
+            node.column});
+      return false;
+    }
+    return true;
+  }
+
   // Every node of a condition tree once, however often it is shared, with an
   // explicit stack: no depth of nesting can exhaust the call stack.
   void checkCondition(const Table &relation, const CommandNode &root) {
-    ColumnIndex columns(relation);
+    ColumnIndex columns(relation, command_.extended);
     std::vector<const CommandNode *> todo{&root};
     std::unordered_set<const CommandNode *> seen{&root};
     while (!todo.empty()) {

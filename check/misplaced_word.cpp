@@ -17,16 +17,21 @@ std::string shown(const CommandNode &node) {
 
 } // namespace
 
-InputError notAnOperator(const CommandNode &node) {
+InputError notAnOperator(const CommandNode &node, bool extended) {
   std::string message;
   if (node.kind == NodeKind::otherWord && node.text.empty()) {
     message = msg::operatorNameMissing();
   } else if (isCondition(node.kind)) {
     message = msg::conditionNotOperator(node.text);
   } else {
-    message =
-        msg::notOperator(shown(node), node.kind == NodeKind::otherWord ? suggestion(node.text, keywordsOf(isRelational))
-                                                                       : std::string());
+    std::string hint;
+    if (node.kind == NodeKind::otherWord) {
+      hint = suggestion(node.text, keywordsOf(isRelational, extended));
+      if (!extended && kindOfWord(node.text, true) != NodeKind::otherWord) {
+        hint += msg::extendedOperator(node.text);
+      }
+    }
+    message = msg::notOperator(shown(node), hint);
   }
   return {message, node.line, node.column};
 }
@@ -37,7 +42,7 @@ InputError notACondition(const CommandNode &node) {
     message = msg::conditionNameMissing();
   } else {
     message = msg::notCondition(shown(node), node.kind == NodeKind::otherWord
-                                                 ? suggestion(node.text, keywordsOf(isCondition))
+                                                 ? suggestion(node.text, keywordsOf(isCondition, false))
                                                  : prefixFormHint(node.typed.empty() ? node.text : node.typed));
   }
   return {message, node.line, node.column};

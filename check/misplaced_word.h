@@ -5,5 +5,7 @@
 #include "input/command.h"
 #include "store/error.h"
 
-InputError notAnOperator(const CommandNode &node);
+// Without --extended (extended false), a word that names an extended
+// operator says so.
+InputError notAnOperator(const CommandNode &node, bool extended);
 InputError notACondition(const CommandNode &node);

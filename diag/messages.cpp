@@ -133,6 +133,12 @@ enum class M : std::uint16_t {
   hintRenamedAway,
   lineOneEmpty,
   causeValueSpans,
+  // The operators of --extended.
+  extendedOperator,
+  sharedColumnTypesDiffer,
+  sharesNoColumn,
+  divisorColumnMissing,
+  qualifierUnknown,
   count
 };
 
@@ -308,6 +314,8 @@ constexpr std::array<Text, static_cast<std::size_t>(M::count)> texts{{
      "  --threads N        legfeljebb N szalon dolgozik (1-{1}); alapertelmezes: a\n"
      "                     hasznalhato magok szama, legfeljebb {2}\n"
      "  --lang hu|en       az uzenetek nyelve: magyar (hu, alapertelmezett) vagy angol (en)\n"
+     "  --extended         a hat operatoron tul: intersect, join, semijoin, antijoin,\n"
+     "                     divide, es R.a alaku oszlopnevek\n"
      "  --help             ez a leiras\n"
      "  --version          a program verzioja\n"
      "  --                 a kapcsolok vege\n",
@@ -321,6 +329,8 @@ constexpr std::array<Text, static_cast<std::size_t>(M::count)> texts{{
      "  --threads N        works on at most N threads (1-{1}); by default the cores\n"
      "                     the process may use, at most {2}\n"
      "  --lang hu|en       the language of the messages: Hungarian (hu, the default) or English (en)\n"
+     "  --extended         beyond the six operators: intersect, join, semijoin, antijoin,\n"
+     "                     divide, and column names of the form R.a\n"
      "  --help             this text\n"
      "  --version          the program's version\n"
      "  --                 ends the options\n"},
@@ -359,6 +369,18 @@ constexpr std::array<Text, static_cast<std::size_t>(M::count)> texts{{
      "Line 1 is empty: the command must stand on line 1."},
     {M::causeValueSpans, " Oka lehet a(z) {1}. sorban nyitott idezett ertek, amelynek hianyzik a zaro ' jele.",
      " The cause may be the quoted value opened on line {1}, which lacks its closing '."},
+    {M::extendedOperator, " A(z) {1} kiterjesztett operator: a --extended kapcsoloval hasznalhato.",
+     " {1} is an extended operator: run with --extended."},
+    {M::sharedColumnTypesDiffer, "A(z) {1} operandusainak kozos {2} oszlopa tipusban elter: {3} es {4}.",
+     "The shared column {2} of the operands of {1} differs in type: {3} and {4}."},
+    {M::sharesNoColumn, "a(z) {1} operandusainak nincs kozos oszlopa: az eredmeny a szorzatuk.",
+     "the operands of {1} share no column: the result is their product."},
+    {M::divisorColumnMissing, "A(z) {1} 2. operandusanak {2} oszlopa nincs meg az 1. operandusban.",
+     "Column {2} of the 2nd operand of {1} is not a column of its 1st operand."},
+    {M::qualifierUnknown,
+     " A(z) {1} nem az operandus egy megnevezett relaciojanak neve; egy beagyazott parancs oszlopai nem "
+     "minosithetok: nevezd at rename-mel.",
+     " {1} names no named relation of the operand; the columns of a nested command have no qualifier: rename it."},
 }};
 
 constexpr bool textsFollowTheEnum() {
@@ -660,6 +682,16 @@ std::string causeValueSpans(long long line) { return fill(M::causeValueSpans, {s
 
 std::string threadsOutOfRange(unsigned most, std::string_view value) {
   return fill(M::threadsOutOfRange, {std::to_string(most), value});
+}
+std::string extendedOperator(std::string_view word) { return fill(M::extendedOperator, {shownName(word)}); }
+std::string sharedColumnTypesDiffer(std::string_view op, std::string_view column, std::string_view a,
+                                    std::string_view b) {
+  return fill(M::sharedColumnTypesDiffer, {shownName(op), shownName(column), a, b});
+}
+std::string sharesNoColumn(std::string_view op) { return fill(M::sharesNoColumn, {shownName(op)}); }
+std::string qualifierUnknown(std::string_view qualifier) { return fill(M::qualifierUnknown, {shownName(qualifier)}); }
+std::string divisorColumnMissing(std::string_view op, std::string_view column) {
+  return fill(M::divisorColumnMissing, {shownName(op), shownName(column)});
 }
 
 } // namespace msg

@@ -161,5 +161,12 @@ std::string hintQuotedLiteral(std::string_view text);
 std::string hintRenamedAway(long long line, long long column, std::string_view name);
 std::string lineOneEmpty();
 std::string causeValueSpans(long long line);
+// The operators of --extended.
+std::string extendedOperator(std::string_view word); // a hint after notOperator
+std::string sharedColumnTypesDiffer(std::string_view op, std::string_view column, std::string_view a,
+                                    std::string_view b);
+std::string sharesNoColumn(std::string_view op);
+std::string divisorColumnMissing(std::string_view op, std::string_view column);
+std::string qualifierUnknown(std::string_view qualifier); // a hint after columnMissing
 
 } // namespace msg

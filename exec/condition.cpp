@@ -66,7 +66,7 @@ struct Side {
 class ConditionEvaluator {
 public:
   ConditionEvaluator(const Command &command, const Table &relation, Trace *trace)
-      : command_(command), relation_(relation), columns_(relation), trace_(trace) {}
+      : command_(command), relation_(relation), columns_(relation, command.extended), trace_(trace) {}
 
   Mask run(const CommandNode &root) {
     countUses(root);

@@ -39,6 +39,19 @@ void evaluateAll(Evaluation &ev) {
     case NodeKind::selectOp:
       evaluateSelect(ev, *node);
       break;
+    case NodeKind::intersectOp:
+      evaluateIntersect(ev, *node);
+      break;
+    case NodeKind::joinOp:
+      evaluateJoin(ev, *node);
+      break;
+    case NodeKind::semijoinOp:
+    case NodeKind::antijoinOp:
+      evaluateSemijoin(ev, *node);
+      break;
+    case NodeKind::divideOp:
+      evaluateDivide(ev, *node);
+      break;
     default:
       if (isRelational(node->kind)) {
         throw InternalError("no evaluator for " + std::string(factsOf(node->kind).word));

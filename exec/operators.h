@@ -1,4 +1,4 @@
-// The six relational operators; each evaluates one node into node.result.
+// The relational operators; each evaluates one node into node.result.
 #pragma once
 
 #include "exec/evaluation.h"
@@ -9,3 +9,8 @@ void evaluateProduct(Evaluation &ev, CommandNode &node);
 void evaluateProject(Evaluation &ev, CommandNode &node);
 void evaluateRename(Evaluation &ev, CommandNode &node);
 void evaluateSelect(Evaluation &ev, CommandNode &node);
+// The operators of --extended.
+void evaluateIntersect(Evaluation &ev, CommandNode &node);
+void evaluateJoin(Evaluation &ev, CommandNode &node);
+void evaluateSemijoin(Evaluation &ev, CommandNode &node); // semijoin and antijoin
+void evaluateDivide(Evaluation &ev, CommandNode &node);

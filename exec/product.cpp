@@ -45,8 +45,8 @@ void evaluateProduct(Evaluation &ev, CommandNode &node) {
   claimResultMemory(ev, node, timesBytes(da.rows, db2.rows), da.columns.size() + db2.columns.size(),
                     addBytes(addBytes(valueBytesOf(a), valueBytesOf(b)),
                              addBytes(asideBytes(da, db2.rows), asideBytes(db2, da.rows))));
-  copyColumns(result, a);
-  copyColumns(result, b);
+  copyOperandColumns(result, a);
+  copyOperandColumns(result, b);
   std::vector<Column *> targets = appendTargets(result, da.rows * db2.rows);
   std::size_t t = 0;
   // Result cells repeat their sources' cells: A's each row of B times over,

@@ -16,7 +16,7 @@ void evaluateProject(Evaluation &ev, CommandNode &node) {
   assert(!node.moreArgs.empty() && "the check found the column list");
   std::vector<const Column *> sources;
   int position = 2;
-  ColumnIndex columns(r);
+  ColumnIndex columns(r, ev.command.extended);
   for (const ArgLink &link : node.moreArgs) {
     sources.push_back(&columns.find(operandNode(ev, node, link.id, position++)));
   }
@@ -30,6 +30,7 @@ void evaluateProject(Evaluation &ev, CommandNode &node) {
   for (const Column *c : sources) {
     last = linkColumn(last, createColumn(result, c->name, c->width));
     last->base = c->base;
+    last->qualifier = qualifierOf(r, *c);
     input.widths.push_back(c->width);
   }
   input.rows = rowCount(r);

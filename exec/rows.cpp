@@ -77,6 +77,18 @@ void copyColumns(Table &result, const Table &source) {
   for (const Column *c = firstColumn(source); c != nullptr; c = c->next) {
     last = linkColumn(last, createColumn(result, c->name, c->width));
     last->base = c->base; // so that appending copies the source's cells as they are
+    last->qualifier = qualifierOf(source, *c);
+  }
+}
+
+void copyOperandColumns(Table &result, const Table &operand) {
+  Column *last = result.schema;
+  while (last->next != nullptr) {
+    last = last->next;
+  }
+  copyColumns(result, operand);
+  for (Column *c = last->next; c != nullptr; c = c->next) {
+    c->qualifier = operandQualifier(operand);
   }
 }
 

@@ -55,6 +55,9 @@ Table &createTempTable(Evaluation &ev, CommandNode &node);
 
 // Appends to result's schema a copy of every column of source, without values.
 void copyColumns(Table &result, const Table &source);
+// The same for an operand of product or join: its columns answer to the
+// operand's name (R.a) only when it is a named relation.
+void copyOperandColumns(Table &result, const Table &operand);
 
 // The relation that operand number position (1 or 2) of op stands for.
 Table &resolveOperand(Evaluation &ev, const CommandNode &op, int position);

@@ -12,7 +12,7 @@ TraceRelation copyHeader(const Table &table) {
   TraceRelation copy;
   copy.name = table.name;
   for (const Column *c = firstColumn(table); c != nullptr; c = c->next) {
-    copy.columns.push_back({c->name, c->width});
+    copy.columns.push_back({c->name, c->width, std::string(qualifierOf(table, *c))});
   }
   return copy;
 }
@@ -93,8 +93,9 @@ void Trace::operatorEnds(const Command &command, const CommandNode &node) {
 
 void Trace::conditionEvaluated(const CommandNode &node, const std::vector<bool> &mask) {
   TraceCondition &condition = conditions_[node.id];
-  condition.rows = mask.size();
-  condition.trueRows = static_cast<std::size_t>(std::count(mask.begin(), mask.end(), true));
+  // A join's condition is asked block by block: the counts add up.
+  condition.rows += mask.size();
+  condition.trueRows += static_cast<std::size_t>(std::count(mask.begin(), mask.end(), true));
 }
 
 void Trace::fail(long long line, long long column, std::string message, int node) {
@@ -110,4 +111,14 @@ const TraceStep *Trace::stepOf(int nodeId) const {
 const TraceCondition *Trace::conditionOf(int nodeId) const {
   auto found = conditions_.find(nodeId);
   return found != conditions_.end() ? &found->second : nullptr;
+}
+
+bool namesColumn(const std::vector<TraceColumn> &columns, const TraceColumn &c, const std::string &text) {
+  if (c.name == text) {
+    return true;
+  }
+  bool plain =
+      std::any_of(columns.begin(), columns.end(), [&](const TraceColumn &other) { return other.name == text; });
+  return !plain && !c.qualifier.empty() && text.size() == c.qualifier.size() + 1 + c.name.size() &&
+         text.starts_with(c.qualifier) && text[c.qualifier.size()] == '.' && text.ends_with(c.name);
 }

@@ -18,7 +18,12 @@
 struct TraceColumn {
   std::string name;
   std::int32_t width = 0; // 0 int, n char(n)
+  std::string qualifier;  // what R.name qualifies it with under --extended, if anything
 };
+
+// Whether text names column c: by its name, or as qualifier.name where no
+// column is called text itself (of columns, c's relation's).
+bool namesColumn(const std::vector<TraceColumn> &columns, const TraceColumn &c, const std::string &text);
 
 // A relation as it stood at one moment: its header, its size and, as texts,
 // its first rows.

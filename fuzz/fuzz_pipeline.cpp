@@ -117,6 +117,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   foldLineEnds(text);
   Database db;
   Command command;
+  // The extended operators where the input's length is odd: both languages
+  // from one corpus.
+  command.extended = size % 2 == 1;
   Trace trace(20);
   try {
     loadFrom(db, command, text);

@@ -25,6 +25,11 @@ enum class NodeKind : std::uint8_t {
   projectOp,
   renameOp,
   selectOp,
+  intersectOp,
+  joinOp,
+  semijoinOp,
+  antijoinOp,
+  divideOp,
   eq,
   neq,
   lt,
@@ -53,31 +58,37 @@ struct NodeFacts {
   NodeGroup group;
   int relationOperands; // the leading operands read as relations
   int operandLimit;     // 0: any number
+  bool extended;        // a keyword only under --extended; a word like any other without it
 };
 
 // Everything that depends on the kind of a node and not on its place in a
 // command: adding an operator is adding a row here and a case to its
 // evaluator.
-inline constexpr std::array<NodeFacts, 19> nodeFacts{{
-    {NodeKind::head, "word", false, NodeGroup::none, 0, 0},
-    {NodeKind::unionOp, "union", true, NodeGroup::relational, 2, 2},
-    {NodeKind::minusOp, "minus", true, NodeGroup::relational, 2, 2},
-    {NodeKind::productOp, "product", true, NodeGroup::relational, 2, 2},
-    {NodeKind::projectOp, "project", true, NodeGroup::relational, 1, 0},
-    {NodeKind::renameOp, "rename", true, NodeGroup::relational, 1, 2},
-    {NodeKind::selectOp, "select", true, NodeGroup::relational, 1, 2},
-    {NodeKind::eq, "EQ", true, NodeGroup::comparison, 0, 2},
-    {NodeKind::neq, "NEQ", true, NodeGroup::comparison, 0, 2},
-    {NodeKind::lt, "LT", true, NodeGroup::comparison, 0, 2},
-    {NodeKind::lte, "LTE", true, NodeGroup::comparison, 0, 2},
-    {NodeKind::gt, "GT", true, NodeGroup::comparison, 0, 2},
-    {NodeKind::gte, "GTE", true, NodeGroup::comparison, 0, 2},
-    {NodeKind::andOp, "AND", true, NodeGroup::logical, 0, 2},
-    {NodeKind::orOp, "OR", true, NodeGroup::logical, 0, 2},
-    {NodeKind::notOp, "NOT", true, NodeGroup::logical, 0, 1},
-    {NodeKind::literal, "literal", false, NodeGroup::none, 0, 0},
-    {NodeKind::otherWord, "word", false, NodeGroup::none, 0, 0},
-    {NodeKind::name, "name", false, NodeGroup::none, 0, 0},
+inline constexpr std::array<NodeFacts, 24> nodeFacts{{
+    {NodeKind::head, "word", false, NodeGroup::none, 0, 0, false},
+    {NodeKind::unionOp, "union", true, NodeGroup::relational, 2, 2, false},
+    {NodeKind::minusOp, "minus", true, NodeGroup::relational, 2, 2, false},
+    {NodeKind::productOp, "product", true, NodeGroup::relational, 2, 2, false},
+    {NodeKind::projectOp, "project", true, NodeGroup::relational, 1, 0, false},
+    {NodeKind::renameOp, "rename", true, NodeGroup::relational, 1, 2, false},
+    {NodeKind::selectOp, "select", true, NodeGroup::relational, 1, 2, false},
+    {NodeKind::intersectOp, "intersect", true, NodeGroup::relational, 2, 2, true},
+    {NodeKind::joinOp, "join", true, NodeGroup::relational, 2, 3, true}, // a third operand: the condition
+    {NodeKind::semijoinOp, "semijoin", true, NodeGroup::relational, 2, 2, true},
+    {NodeKind::antijoinOp, "antijoin", true, NodeGroup::relational, 2, 2, true},
+    {NodeKind::divideOp, "divide", true, NodeGroup::relational, 2, 2, true},
+    {NodeKind::eq, "EQ", true, NodeGroup::comparison, 0, 2, false},
+    {NodeKind::neq, "NEQ", true, NodeGroup::comparison, 0, 2, false},
+    {NodeKind::lt, "LT", true, NodeGroup::comparison, 0, 2, false},
+    {NodeKind::lte, "LTE", true, NodeGroup::comparison, 0, 2, false},
+    {NodeKind::gt, "GT", true, NodeGroup::comparison, 0, 2, false},
+    {NodeKind::gte, "GTE", true, NodeGroup::comparison, 0, 2, false},
+    {NodeKind::andOp, "AND", true, NodeGroup::logical, 0, 2, false},
+    {NodeKind::orOp, "OR", true, NodeGroup::logical, 0, 2, false},
+    {NodeKind::notOp, "NOT", true, NodeGroup::logical, 0, 1, false},
+    {NodeKind::literal, "literal", false, NodeGroup::none, 0, 0, false},
+    {NodeKind::otherWord, "word", false, NodeGroup::none, 0, 0, false},
+    {NodeKind::name, "name", false, NodeGroup::none, 0, 0, false},
 }};
 
 constexpr bool factsFollowTheEnum() {
@@ -102,11 +113,12 @@ constexpr bool isCondition(NodeKind kind) { return isComparison(kind) || isLogic
 constexpr int conditionOperands(NodeKind kind) { return isLogical(kind) ? factsOf(kind).operandLimit : 0; }
 
 // The kind of a word ended by '(': a keyword's kind, else NodeKind::otherWord.
-NodeKind kindOfWord(std::string_view word);
+// The extended operators are keywords only when extended is set.
+NodeKind kindOfWord(std::string_view word, bool extended);
 
 // The keywords of one group of kinds (isRelational, say), in the table's
 // order: the candidates for a near-name suggestion.
-std::vector<std::string_view> keywordsOf(bool (*inGroup)(NodeKind));
+std::vector<std::string_view> keywordsOf(bool (*inGroup)(NodeKind), bool extended);
 
 // An operand after a ','.
 struct ArgLink {
@@ -164,7 +176,8 @@ struct Command {
   std::vector<Warning> warnings; // in the order found
   std::vector<Warning> errors;   // in the order found, at most errorLimit
   std::vector<LostRelation> lost;
-  bool read = true; // false when line 1 could not be read as a command
+  bool read = true;      // false when line 1 could not be read as a command
+  bool extended = false; // --extended: the operators beyond the course's six are keywords
 
   // Notes a mistake that the run goes on looking past; throws
   // ErrorLimitReached at the errorLimit-th.

@@ -65,7 +65,7 @@ std::string prefixFormHint(std::string_view typed) {
   std::string outside = unquoted(typed);
   for (const Infix &infix : infixes) {
     if (outside.find(infix.symbol) != std::string::npos) {
-      return msg::hintPrefixComparison(formOf(kindOfWord(infix.keyword), infix.keyword));
+      return msg::hintPrefixComparison(formOf(kindOfWord(infix.keyword, false), infix.keyword));
     }
   }
   NodeKind found = NodeKind::otherWord;
@@ -77,7 +77,7 @@ std::string prefixFormHint(std::string_view typed) {
     }
     std::size_t end = std::min(outside.find_first_of(" \t", start), outside.size());
     std::string word = upper(std::string_view(outside).substr(start, end - start));
-    if (NodeKind kind = kindOfWord(word); isCondition(kind) && found == NodeKind::otherWord) {
+    if (NodeKind kind = kindOfWord(word, false); isCondition(kind) && found == NodeKind::otherWord) {
       found = kind;
       keyword = factsOf(kind).word;
     }

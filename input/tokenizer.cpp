@@ -59,7 +59,7 @@ public:
         }
         break;
       case '(':
-        open_.push_back(createNode(kindOfWord(word_), ch));
+        open_.push_back(createNode(kindOfWord(word_, command_.extended), ch));
         complete_ = false;
         operandStarted_ = false;
         break;
@@ -104,7 +104,7 @@ private:
     std::string hint;
     if (word == "'") {
       hint = msg::hintQuoteInText();
-    } else if (isCondition(kindOfWord(word))) {
+    } else if (isCondition(kindOfWord(word, false))) {
       hint = msg::hintJoinConditions();
     } else {
       hint = prefixFormHint(word);
@@ -214,7 +214,7 @@ private:
         two.find_first_not_of(" \t") != std::string_view::npos) {
       throw InputError(msg::commandGoesOn(), in_.line() + 1, 1);
     }
-    if (open == std::string_view::npos || !isRelational(kindOfWord(trimmed(two.substr(0, open))))) {
+    if (open == std::string_view::npos || !isRelational(kindOfWord(trimmed(two.substr(0, open)), command_.extended))) {
       return;
     }
     // A header names a type after each column; a command's operands have none.

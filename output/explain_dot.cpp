@@ -57,6 +57,11 @@ void writeNode(std::ostream &out, const Explained &e, const Context &context, co
     style = "shape=box";
     if (const TraceStep *step = e.trace.stepOf(node.id)) {
       label += "\\n" + labelText(headerText(step->result)) + "\\n" + rowsText(step->result.rowCount);
+      std::string keys;
+      for (const std::string &key : matchKeys(e.command, *step)) {
+        keys += (keys.empty() ? "\\nkeys: " : ", ") + labelText(key);
+      }
+      label += keys;
     } else if (failure && failure->nodeId == node.id) {
       label += "\\nFAILED: " + labelText(failure->message);
       style += ", color=red, fontcolor=red";

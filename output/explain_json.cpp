@@ -84,10 +84,21 @@ void writeNode(std::ostream &out, const Explained &e, const CommandNode &node) {
   out << "]";
   if (isRelational(node.kind)) {
     out << ", \"result\": ";
-    if (const TraceStep *step = e.trace.stepOf(node.id)) {
+    const TraceStep *step = e.trace.stepOf(node.id);
+    if (step != nullptr) {
       writeResult(out, *step);
     } else {
       out << "null";
+    }
+    if (node.kind == NodeKind::joinOp || node.kind == NodeKind::semijoinOp || node.kind == NodeKind::antijoinOp ||
+        node.kind == NodeKind::divideOp) {
+      out << ", \"keys\": [";
+      std::vector<std::string> keys = step != nullptr ? matchKeys(e.command, *step) : std::vector<std::string>();
+      for (std::size_t i = 0; i < keys.size(); ++i) {
+        out << (i > 0 ? ", " : "");
+        writeString(out, keys[i]);
+      }
+      out << "]";
     }
   } else if (node.kind == NodeKind::name) {
     if (const TraceRelation *input = inputNamed(e.trace, node.text)) {

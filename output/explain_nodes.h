@@ -35,3 +35,9 @@ std::string rowsText(std::size_t n);
 
 // Milliseconds with three decimals, the form the golden tests mask.
 std::string msText(double ms);
+
+// What a join, semijoin, antijoin or divide matches rows on: the names its
+// operands share ("id"), or for a join with a condition its equalities
+// between a column of each operand under the top-level ANDs ("id = sid").
+// Empty for the other operators, and where nothing is matched on.
+std::vector<std::string> matchKeys(const Command &command, const TraceStep &step);

@@ -237,6 +237,14 @@ private:
       body = productBody(*from[0], *from[1], self);
     } else if (node.kind == NodeKind::projectOp) {
       body = projectBody(step, node, a, self);
+    } else if (node.kind == NodeKind::joinOp && node.moreArgs.size() >= 2) {
+      body = conditionJoinBody(step, node, *from[0], *from[1], self);
+    } else if (node.kind == NodeKind::joinOp) {
+      body = naturalJoinBody(step, *from[0], *from[1], self);
+    } else if (node.kind == NodeKind::semijoinOp || node.kind == NodeKind::antijoinOp) {
+      body = semijoinBody(step, node, *from[0], *from[1], self);
+    } else if (node.kind == NodeKind::divideOp) {
+      body = divideBody(step, *from[0], *from[1], self);
     } else {
       body = mergeBody(node, *from[0], *from[1], self);
     }
@@ -286,9 +294,139 @@ private:
         second += "CAST(" + b.columns[c] + (a.widths[c] == 0 ? " AS INTEGER)" : " AS TEXT)");
       }
     }
-    std::string operation = node.kind == NodeKind::unionOp ? "UNION" : "EXCEPT";
+    std::string operation = node.kind == NodeKind::unionOp   ? "UNION"
+                            : node.kind == NodeKind::minusOp ? "EXCEPT"
+                                                             : "INTERSECT";
     return numbered(self, "SELECT " + columnList(a, self, 0) + " FROM " + a.name + "\n      " + operation +
                               "\n      SELECT " + second + " FROM " + b.name);
+  }
+
+  // The positions of the columns that the operands' names share, pairwise,
+  // and of the second's columns that the first lacks.
+  struct Shared {
+    std::vector<std::pair<std::size_t, std::size_t>> pairs;
+    std::vector<std::size_t> onlyInSecond;
+    std::vector<std::size_t> onlyInFirst;
+  };
+  static Shared sharedColumns(const TraceStep &step) {
+    Shared shared;
+    const std::vector<TraceColumn> &first = step.operands[0].relation.columns;
+    const std::vector<TraceColumn> &second = step.operands[1].relation.columns;
+    std::vector<bool> inSecond(first.size(), false);
+    for (std::size_t j = 0; j < second.size(); ++j) {
+      auto found =
+          std::find_if(first.begin(), first.end(), [&](const TraceColumn &c) { return c.name == second[j].name; });
+      if (found == first.end()) {
+        shared.onlyInSecond.push_back(j);
+      } else {
+        auto i = static_cast<std::size_t>(found - first.begin());
+        inSecond[i] = true;
+        shared.pairs.emplace_back(i, j);
+      }
+    }
+    for (std::size_t i = 0; i < first.size(); ++i) {
+      if (!inSecond[i]) {
+        shared.onlyInFirst.push_back(i);
+      }
+    }
+    return shared;
+  }
+
+  static std::string matchText(const Shared &shared, const SqlRelation &a, const std::string &left,
+                               const SqlRelation &b, const std::string &right) {
+    std::string text;
+    for (auto [i, j] : shared.pairs) {
+      text += text.empty() ? "" : " AND ";
+      text += left;
+      text += a.columns[i];
+      text += " = ";
+      text += right;
+      text += b.columns[j];
+    }
+    return text;
+  }
+
+  // The shared columns go by the same alias on both sides, and nothing else
+  // does, so that NATURAL JOIN pairs exactly them.
+  std::string naturalJoinBody(const TraceStep &step, const SqlRelation &a, const SqlRelation &b,
+                              const SqlRelation &self) {
+    Shared shared = sharedColumns(step);
+    std::vector<std::string> aliasA(a.columns.size());
+    std::vector<std::string> aliasB(b.columns.size());
+    std::string keys;
+    for (std::size_t k = 0; k < shared.pairs.size(); ++k) {
+      aliasA[shared.pairs[k].first] = aliasB[shared.pairs[k].second] = identifier("k" + std::to_string(k + 1));
+      keys += (k > 0 ? ", " : "") + step.operands[0].relation.columns[shared.pairs[k].first].name;
+    }
+    std::string left;
+    std::string right;
+    for (std::size_t i = 0; i < a.columns.size(); ++i) {
+      aliasA[i] = aliasA[i].empty() ? identifier("a" + std::to_string(i + 1)) : aliasA[i];
+      left += a.columns[i] + " AS " + aliasA[i] + ", ";
+    }
+    for (std::size_t j = 0; j < b.columns.size(); ++j) {
+      aliasB[j] = aliasB[j].empty() ? identifier("b" + std::to_string(j + 1)) : aliasB[j];
+      right += b.columns[j] + " AS " + aliasB[j] + ", ";
+    }
+    std::string list;
+    std::size_t c = 0;
+    for (const std::string &alias : aliasA) {
+      list += (c > 0 ? ", " : "") + aliased(alias, self.columns[c]);
+      ++c;
+    }
+    for (std::size_t j : shared.onlyInSecond) {
+      list += (c > 0 ? ", " : "") + aliased(aliasB[j], self.columns[c]);
+      ++c;
+    }
+    return "    -- the join keys: " + commentText(keys.empty() ? "none, a product" : keys) + "\n    SELECT " + list +
+           ",\n      ROW_NUMBER() OVER (ORDER BY \"lp\", \"rp\") AS " + names_.position() + "\n    FROM (SELECT " +
+           left + names_.position() + " AS \"lp\" FROM " + a.name + ") AS \"l\"\n      NATURAL JOIN (SELECT " + right +
+           names_.position() + " AS \"rp\" FROM " + b.name + ") AS \"r\"\n  ";
+  }
+
+  std::string conditionJoinBody(const TraceStep &step, const CommandNode &node, const SqlRelation &a,
+                                const SqlRelation &b, const SqlRelation &self) {
+    SqlRelation both;
+    for (const std::string &c : a.columns) {
+      both.columns.push_back("\"l\"." + c);
+    }
+    for (const std::string &c : b.columns) {
+      both.columns.push_back("\"r\"." + c);
+    }
+    std::string condition = conditionText(step, e_.command.findNode(operandId(node, 3)), both);
+    std::string list = columnList(a, self, 0, "\"l\".");
+    std::string second = columnList(b, self, a.columns.size(), "\"r\".");
+    list += (!list.empty() && !second.empty() ? ", " : "") + second;
+    return "    SELECT " + list + ",\n      ROW_NUMBER() OVER (ORDER BY \"l\"." + names_.position() + ", \"r\"." +
+           names_.position() + ") AS " + names_.position() + "\n    FROM " + a.name + " AS \"l\" JOIN " + b.name +
+           " AS \"r\" ON " + condition + "\n  ";
+  }
+
+  std::string semijoinBody(const TraceStep &step, const CommandNode &node, const SqlRelation &a, const SqlRelation &b,
+                           const SqlRelation &self) {
+    Shared shared = sharedColumns(step);
+    std::string match = matchText(shared, a, "\"l\".", b, "\"r\".");
+    std::string exists = std::string(node.kind == NodeKind::antijoinOp ? "NOT EXISTS" : "EXISTS") + " (SELECT 1 FROM " +
+                         b.name + " AS \"r\"" + (match.empty() ? "" : " WHERE " + match) + ")";
+    return "    SELECT " + columnList(a, self, 0, "\"l\".") + ", \"l\"." + names_.position() + " FROM " + a.name +
+           " AS \"l\"\n    WHERE " + exists + "\n  ";
+  }
+
+  // R's rows for which no row of S lacks a row of R with both.
+  std::string divideBody(const TraceStep &step, const SqlRelation &a, const SqlRelation &b, const SqlRelation &self) {
+    Shared shared = sharedColumns(step);
+    std::string list;
+    std::string same;
+    for (std::size_t k = 0; k < shared.onlyInFirst.size(); ++k) {
+      std::size_t i = shared.onlyInFirst[k];
+      list += (k > 0 ? ", " : "") + aliased("\"l\"." + a.columns[i], self.columns[k]);
+      same += (k > 0 ? " AND " : "") + std::string("\"m\".") + a.columns[i] + " = \"l\"." + a.columns[i];
+    }
+    std::string match = matchText(shared, a, "\"m\".", b, "\"s\".");
+    return numbered(self, "SELECT DISTINCT " + list + " FROM " + a.name +
+                              " AS \"l\"\n      WHERE NOT EXISTS (SELECT 1 FROM " + b.name +
+                              " AS \"s\" WHERE NOT EXISTS (SELECT 1 FROM " + a.name + " AS \"m\" WHERE " + same +
+                              (match.empty() ? "" : " AND " + match) + "))");
   }
 
   std::string projectBody(const TraceStep &step, const CommandNode &node, const SqlRelation &a,
@@ -299,7 +437,7 @@ private:
     for (const ArgLink &link : node.moreArgs) {
       const CommandNode *name = e_.command.findNode(link.id);
       auto match = name == nullptr ? seen.end() : std::find_if(seen.begin(), seen.end(), [&](const TraceColumn &c) {
-        return c.name == name->text;
+        return namesColumn(seen, c, name->text);
       });
       if (match != seen.end()) {
         assert(found < self.columns.size());
@@ -408,8 +546,8 @@ private:
       if (side.kind == NodeKind::literal) {
         return std::nullopt;
       }
-      auto found =
-          std::find_if(columns.begin(), columns.end(), [&](const TraceColumn &c) { return c.name == side.text; });
+      auto found = std::find_if(columns.begin(), columns.end(),
+                                [&](const TraceColumn &c) { return namesColumn(columns, c, side.text); });
       if (found == columns.end()) {
         broken_ = "a condition names a column that its relation lacks.";
         return std::nullopt;

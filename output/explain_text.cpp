@@ -210,8 +210,12 @@ private:
     bool failed = failure && failure->nodeId == node.id;
     if (isRelational(node.kind)) {
       if (const TraceStep *step = e_.trace.stepOf(node.id)) {
+        std::string keys;
+        for (const std::string &key : matchKeys(e_.command, *step)) {
+          keys += (keys.empty() ? "  keys: " : ", ") + shown(key, 2 * valueLimit).text;
+        }
         return "  -> " + shown(headerText(step->result), 2 * valueLimit).text + "  " + rowsText(step->result.rowCount) +
-               "  " + msText(step->ms) + " ms";
+               "  " + msText(step->ms) + " ms" + keys;
       }
       return failed ? "  FAILED: " + failure->message : "  not evaluated";
     }

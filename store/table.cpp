@@ -54,3 +54,11 @@ std::size_t rowCount(const Table &table) {
   const Column *first = firstColumn(table);
   return first == nullptr ? 0 : first->size();
 }
+
+std::string_view qualifierOf(const Table &table, const Column &column) {
+  return table.name == "__!!temp" ? std::string_view(column.qualifier) : std::string_view(table.name);
+}
+
+std::string_view operandQualifier(const Table &operand) {
+  return operand.name == "__!!temp" ? std::string_view() : std::string_view(operand.name);
+}

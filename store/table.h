@@ -30,6 +30,7 @@ struct Column {
   std::string name;
   std::int32_t width = -1;
   Column *next = nullptr;
+  std::string qualifier;      // in an operator's result: the named relation it came from, if any (R in R.a)
   const char *base = nullptr; // set by the first text stored, or taken from a source column
   std::vector<std::uint32_t> offsets;
   std::vector<std::uint8_t> lengths;
@@ -101,6 +102,15 @@ void appendStoredAside(Column &column, std::string_view stored);
 
 // "int" or "char(n)", as a header names a column's type.
 std::string typeText(std::int32_t width);
+
+// The qualifier that column answers to under --extended (R in R.a): the
+// name of its relation where that is named (an input relation, a rename's
+// result), else the one it brought from the named relation it came from.
+std::string_view qualifierOf(const Table &table, const Column &column);
+
+// What a product or join qualifies an operand's columns with: the operand's
+// name when it is a named relation; a nested command's result has none.
+std::string_view operandQualifier(const Table &operand);
 
 Column *firstColumn(const Table &table);
 std::size_t columnCount(const Table &table);

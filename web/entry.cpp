@@ -40,9 +40,10 @@ std::string readFile(const fs::path &path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// input: the input file's bytes (a Uint8Array from JavaScript).
+// input: the input file's bytes (a Uint8Array from JavaScript); extended:
+// the page's switch for --extended.
 // Returns {status, stdout, stderr, files: {name: bytes}}.
-val runInput(const std::string &input) {
+val runInput(const std::string &input, bool extended) {
   // Emptied rather than removed: it is the working folder, which cannot go.
   fs::create_directories(kRunFolder);
   fs::current_path(kRunFolder);
@@ -54,6 +55,9 @@ val runInput(const std::string &input) {
   std::vector<const char *> argv;
   for (const std::string &a : kArguments) {
     argv.push_back(a.c_str());
+  }
+  if (extended) {
+    argv.insert(argv.begin() + 1, "--extended");
   }
   std::ostringstream out;
   std::ostringstream err;

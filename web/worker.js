@@ -12,7 +12,7 @@ onmessage = async (event) => {
   const engine = await tabulonReady;
   let outcome;
   try {
-    outcome = engine.runInput(event.data.input);
+    outcome = engine.runInput(event.data.input, Boolean(event.data.extended));
   } catch (e) {
     // An abort (say, out of memory) leaves the module unusable: the page
     // starts another worker.

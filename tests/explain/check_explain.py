@@ -19,7 +19,9 @@ import subprocess
 import sys
 from pathlib import Path
 
-OPERATORS = {"union", "minus", "product", "project", "rename", "select"}
+OPERATORS = {"union", "minus", "product", "project", "rename", "select",
+             "intersect", "join", "semijoin", "antijoin", "divide"}
+MATCHING = {"join", "semijoin", "antijoin", "divide"}  # these say what they match rows on
 CONDITIONS = {"EQ", "NEQ", "LT", "LTE", "GT", "GTE", "AND", "OR", "NOT"}
 KINDS = OPERATORS | CONDITIONS | {"literal", "name", "word"}
 DEFAULT_ROWS = 1000
@@ -56,7 +58,8 @@ def run_case(tabulon, case, work, form):
         if f.name != "cmd" and not f.name.startswith("expected."):
             (shutil.copytree if f.is_dir() else shutil.copy)(f, work / f.name)
     target = work / f"explain.{form}"
-    run = subprocess.run([tabulon, "--explain", target.name, "input.txt", "output.txt"], cwd=work,
+    options = ["--extended"] if (case / "cmd").exists() and "--extended" in (case / "cmd").read_text().split() else []
+    run = subprocess.run([tabulon] + options + ["--explain", target.name, "input.txt", "output.txt"], cwd=work,
                          stdin=subprocess.DEVNULL, capture_output=True)
     status = run.returncode
     (work / "stderr").write_bytes(run.stderr)
@@ -122,6 +125,9 @@ def check_json(tabulon, case, work, tool):
     for node in doc["nodes"]:
         base = {"id", "kind", "text", "line", "column", "operands"}
         extra = {"result"} if node["kind"] in OPERATORS else {"true_rows"} if node["kind"] in CONDITIONS else set()
+        if node["kind"] in MATCHING:
+            extra.add("keys")
+            assert isinstance(node["keys"], list) and all(isinstance(k, str) for k in node["keys"])
         if node["kind"] == "name" and "input" in node:
             extra = {"input"}
             check_result(node["input"], timed=False)

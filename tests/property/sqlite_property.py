@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Property test: random input files with nested commands over all six
-operators, each result compared row by row, in order, with the sqlite3 shell
-evaluating the same algebra.
+operators (with --extended, the extended ones too), each result compared row
+by row, in order, with the sqlite3 shell evaluating the same algebra.
 
-Usage: sqlite_property.py TABULON [--cases N] [--seed S] [--case I] [--keep DIR]
+Usage: sqlite_property.py TABULON [--extended] [--cases N] [--seed S] [--case I] [--keep DIR]
 
 Every case is rebuilt from (seed, index) alone, so --seed S --case I replays
 one. A failing case's files go to DIR/seed-S-case-I (input.txt, output.txt,
@@ -15,13 +15,16 @@ import argparse
 import collections
 import os
 import random
+import re
 import shutil
 import subprocess
 import sys
 import tempfile
 import time
 
-OPERATORS = ['union', 'minus', 'product', 'project', 'rename', 'select']
+SIX = ['union', 'minus', 'product', 'project', 'rename', 'select']
+EXTENDED = ['intersect', 'join', 'semijoin', 'antijoin', 'divide']
+OPERATORS = SIX  # with --extended, SIX + EXTENDED
 COMPARISONS = {'EQ': '=', 'NEQ': '<>', 'LT': '<', 'LTE': '<=', 'GT': '>', 'GTE': '>='}
 EXTREMES = [-2147483648, 2147483647, -1000000, 99999]
 ALPHABET = 'aAbZz019'
@@ -118,10 +121,16 @@ class Case:
         if depth == 0 or not top and self.rng.random() < 0.2:
             return self.base()
         op = self.rng.choice(OPERATORS)
-        if op in ('union', 'minus'):
+        if op in ('union', 'minus', 'intersect'):
             return self.merge(op, depth)
         if op == 'product':
             return self.product(depth)
+        if op == 'join':
+            return self.join(depth)
+        if op in ('semijoin', 'antijoin'):
+            return self.semijoin(op, depth)
+        if op == 'divide':
+            return self.divide(depth)
         a = self.expression(depth - 1)
         if op == 'project':
             return self.project(a)
@@ -149,7 +158,7 @@ class Case:
             if b is None:
                 return self.select(a)
         cs = ', '.join(f'c{i}' for i in range(len(a.cols)))
-        setop = 'UNION' if op == 'union' else 'EXCEPT'
+        setop = {'union': 'UNION', 'minus': 'EXCEPT', 'intersect': 'INTERSECT'}[op]
         sql = (f'SELECT ROW_NUMBER() OVER (ORDER BY {cs}) AS rn, * FROM '
                f'(SELECT {cs} FROM ({a.sql}) {setop} SELECT {cs} FROM ({b.sql}))')
         rows = a.rows + b.rows if op == 'union' else a.rows
@@ -166,6 +175,113 @@ class Case:
                f'FROM ({a.sql}) x, ({b.sql}) y')
         return Node(f'product({a.text}{self.sep}{b.text})', TEMP, a.cols + b.cols, sql, a.bases + b.bases,
                     a.renamed + b.renamed, a.rows * b.rows)
+
+    def distinct_names(self, a):
+        """a, renamed where a name repeats: joins match on names."""
+        return a if len(self.unique(a.cols)) == len(a.cols) else self.rename(a, every=True)
+
+    def sharing(self, a, b):
+        """b renamed so that some of its columns take names of a's of their kind."""
+        free = list(range(len(a.cols)))
+        self.rng.shuffle(free)
+        names = []
+        for _, t, _ in b.cols:
+            match = [i for i in free if a.cols[i][1] == t]
+            if match and self.rng.random() < 0.6:
+                free.remove(match[0])
+                names.append(a.cols[match[0]][0])
+            else:
+                names.append(self.new_name('x'))
+        return self.rename_to(b, names)
+
+    def rename_to(self, a, names):
+        name = self.new_name('N')
+        cols = [(names[i], t, w) for i, (n, t, w) in enumerate(a.cols)]
+        text = f'rename({a.text}{self.sep}{name}({self.sep.join(names)}))'
+        renamed = [a.text] if a.text in self.relations else []
+        return Node(text, name, cols, a.sql, a.bases, a.renamed + renamed, a.rows)
+
+    @staticmethod
+    def pairs(a, b):
+        """(i, j) for each name that a's column i and b's column j share."""
+        where = {n: i for i, (n, _, _) in enumerate(a.cols)}
+        return [(where[n], j) for j, (n, _, _) in enumerate(b.cols) if n in where]
+
+    def join(self, depth):
+        a = self.distinct_names(self.expression(depth - 1))
+        b = self.expression(depth - 1)
+        if a.rows * b.rows > MAX_ROWS or len(a.cols) + len(b.cols) > 8:
+            return self.select(a)
+        if self.rng.random() < 0.5:
+            b = self.sharing(a, self.distinct_names(b))
+            shared = self.pairs(a, b)
+            rest = [j for j in range(len(b.cols)) if j not in {j for _, j in shared}]
+            m = len(a.cols)
+            picks = [f'x.c{i} AS c{i}' for i in range(m)] + [f'y.c{j} AS c{m + k}' for k, j in enumerate(rest)]
+            on = ' AND '.join(f'x.c{i} = y.c{j}' for i, j in shared) or '1 = 1'
+            sql = (f'SELECT ROW_NUMBER() OVER (ORDER BY x.rn, y.rn) AS rn, {", ".join(picks)} '
+                   f'FROM ({a.sql}) x JOIN ({b.sql}) y ON {on}')
+            return Node(f'join({a.text}{self.sep}{b.text})', TEMP, a.cols + [b.cols[j] for j in rest], sql,
+                        a.bases + b.bases, a.renamed + b.renamed, a.rows * b.rows)
+        cols = a.cols + b.cols
+        m = len(a.cols)
+        text, cond = self.condition(cols, self.rng.randint(0, 2))
+        left = [i for i, _ in self.unique(cols) if i < m]
+        right = [i for i, _ in self.unique(cols) if i >= m]
+        if left and right and self.rng.random() < 0.7:  # an equality the join can hash on
+            i, j = self.rng.choice(left), self.rng.choice(right)
+            x, y = (f'c{i}', f'c{j}') if cols[i][1] == cols[j][1] == 'char' else (
+                f'CAST(c{i} AS INTEGER)', f'CAST(c{j} AS INTEGER)')
+            text, cond = f'AND(EQ({cols[i][0]}{self.sep}{cols[j][0]}){self.sep}{text})', f'({x} = {y} AND {cond})'
+        picks = [f'x.c{i} AS c{i}' for i in range(m)] + [f'y.c{i} AS c{m + i}' for i in range(len(b.cols))]
+        sql = (f'SELECT * FROM (SELECT ROW_NUMBER() OVER (ORDER BY x.rn, y.rn) AS rn, {", ".join(picks)} '
+               f'FROM ({a.sql}) x, ({b.sql}) y) WHERE {cond}')
+        return Node(f'join({a.text}{self.sep}{b.text}{self.sep}{text})', TEMP, cols, sql, a.bases + b.bases,
+                    a.renamed + b.renamed, a.rows * b.rows)
+
+    def semijoin(self, op, depth):
+        a = self.distinct_names(self.expression(depth - 1))
+        b = self.sharing(a, self.distinct_names(self.expression(depth - 1)))
+        match = ''.join(f' AND x.c{i} = y.c{j}' for i, j in self.pairs(a, b))
+        exists = 'EXISTS' if op == 'semijoin' else 'NOT EXISTS'
+        sql = f'SELECT * FROM ({a.sql}) x WHERE {exists} (SELECT 1 FROM ({b.sql}) y WHERE 1 = 1{match})'
+        return Node(f'{op}({a.text}{self.sep}{b.text})', TEMP, a.cols, sql, a.bases + b.bases,
+                    a.renamed + b.renamed, a.rows)
+
+    def divide(self, depth):
+        for _ in range(6):
+            a = self.distinct_names(self.expression(depth - 1))
+            if len(a.cols) >= 2:
+                break
+        else:
+            return self.semijoin('semijoin', depth)
+        for _ in range(6):
+            b = self.expression(depth - 1)
+            if len(b.cols) >= len(a.cols):
+                continue
+            slots = list(range(len(a.cols)))
+            self.rng.shuffle(slots)
+            names = []
+            for _, t, _ in b.cols:
+                match = [i for i in slots if a.cols[i][1] == t]
+                if match:
+                    slots.remove(match[0])
+                    names.append(a.cols[match[0]][0])
+            if len(names) == len(b.cols):
+                break
+        else:
+            return self.semijoin('antijoin', depth)
+        b = self.rename_to(b, names)
+        shared = self.pairs(a, b)
+        quotient = sorted(slots)
+        cs = ', '.join(f'c{k}' for k in range(len(quotient)))
+        keep = ', '.join(f'x.c{i} AS c{k}' for k, i in enumerate(quotient))
+        same = ' AND '.join([f'z.c{i} = x.c{i}' for i in quotient] + [f'z.c{i} = y.c{j}' for i, j in shared])
+        sql = (f'SELECT ROW_NUMBER() OVER (ORDER BY {cs}) AS rn, * FROM (SELECT DISTINCT {keep} FROM ({a.sql}) x '
+               f'WHERE NOT EXISTS (SELECT 1 FROM ({b.sql}) y WHERE NOT EXISTS '
+               f'(SELECT 1 FROM ({a.sql}) z WHERE {same})))')
+        return Node(f'divide({a.text}{self.sep}{b.text})', TEMP, [a.cols[i] for i in quotient], sql,
+                    a.bases + b.bases, a.renamed + b.renamed, a.rows)
 
     def unique(self, cols):
         """Columns that a name finds unambiguously, with their positions."""
@@ -245,7 +361,7 @@ def sqlite_results(sqlite, cases):
     return results
 
 
-def run_case(binary, sqlite, work, case, rows):
+def run_case(binary, sqlite, work, case, rows, extended):
     """Returns None when tabulon agrees with SQLite, else (reason, output file)."""
     data = case.text.encode()
     with open(os.path.join(work, 'input.txt'), 'wb') as f:
@@ -254,7 +370,8 @@ def run_case(binary, sqlite, work, case, rows):
     if os.path.exists(out_path):
         os.remove(out_path)
     try:
-        proc = subprocess.run([binary, '--explain', 'explain.sql', 'input.txt', 'output.txt'], cwd=work,
+        proc = subprocess.run([binary] + ['--extended'] * extended + ['--explain', 'explain.sql', 'input.txt',
+                                                                      'output.txt'], cwd=work,
                               stdin=subprocess.DEVNULL, capture_output=True, timeout=20)
     except subprocess.TimeoutExpired:
         return 'no end within 20 s', None
@@ -319,7 +436,10 @@ def main():
     parser.add_argument('--case', type=int, help='run this one case only')
     parser.add_argument('--keep', default='property-failures', help='folder for failing cases')
     parser.add_argument('--sqlite', default='sqlite3')
+    parser.add_argument('--extended', action='store_true', help='the extended operators too')
     args = parser.parse_args()
+    global OPERATORS
+    OPERATORS = SIX + EXTENDED if args.extended else SIX
     binary = os.path.abspath(args.tabulon)
     sqlite = shutil.which(args.sqlite)
     if sqlite is None:
@@ -335,9 +455,9 @@ def main():
             results = sqlite_results(sqlite, cases)
             for case in cases:
                 rows = results[case.index]
-                operators.update(w for w in OPERATORS if w + '(' in case.command)
+                operators.update(w for w in OPERATORS if re.search(rf'\b{w}\(', case.command))
                 nonempty += bool(rows)
-                failure = run_case(binary, sqlite, work, case, rows)
+                failure = run_case(binary, sqlite, work, case, rows, args.extended)
                 if failure:
                     failures += 1
                     if failures <= 10:
@@ -352,7 +472,7 @@ def main():
           'commands using ' +
           ', '.join(f'{w} {operators[w]}' for w in OPERATORS))
     # A generator that drifted into trivial cases would pass without testing much.
-    if len(indices) >= 200 and (min(operators[w] for w in OPERATORS) < len(indices) // 20 or
+    if len(indices) >= 200 and (min(operators[w] for w in OPERATORS) < len(indices) // (20 + 20 * args.extended) or
                                 nonempty < len(indices) // 4 or SCRIPTS_CHECKED[0] < len(indices) // 2):
         print('FAIL the generated cases no longer cover every operator, or too few results hold rows')
         return 1

@@ -331,6 +331,21 @@ async function desktopSuite(context) {
   });
   console.log(`typing on 10,000 lines: median ${keyMs[15].toFixed(1)} ms, worst ${keyMs[29].toFixed(1)} ms per keystroke`);
 
+  // the extended operators: unknown words until the switch is on
+  trace('extended operators');
+  answer = true;
+  const joinText = "join(R, S)\n\nR(id int, name char(5))\n1,'a'\n2,'b'\n\nS(id int, city char(5))\n2,'x'\n2,'y'\n";
+  await runAndWait(page, () => openText(page, joinText));
+  check('extended: join unknown without the switch', (await page.textContent('#console')).includes('--extended'));
+  await runAndWait(page, () => page.check('#extended'));
+  check('extended: join result', same(await resultTable(page), [['id', 'name', 'city'], ['2', 'b', 'x'], ['2', 'b', 'y']]),
+    JSON.stringify(await resultTable(page)));
+  check('extended: join symbol in the tree', (await treeShape(page)).heads[0] === '⋈ join');
+  check('extended: query line', (await page.textContent('#query')) === 'Query: R ⋈ S', await page.textContent('#query'));
+  await page.click('#palette summary');
+  check('extended: palette offers divide', (await page.textContent('#palette-buttons')).includes('divide(R, S)'));
+  await page.uncheck('#extended');
+
   // language and theme are remembered
   trace('language and theme are remembered');
   await page.click('#lang');

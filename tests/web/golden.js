@@ -16,6 +16,7 @@ if (!modulePath || !goldenDir) {
 }
 
 const PLAIN_COMMAND = 'input.txt output.txt';
+const EXTENDED_COMMAND = `--extended ${PLAIN_COMMAND}`; // the page's switch
 const CASE_FILES = new Set(['cmd', 'windows.skip', 'input.txt']);
 
 // Why the page cannot run this case, or null when it can.
@@ -23,7 +24,7 @@ function skipReason(dir) {
   const cmdFile = path.join(dir, 'cmd');
   if (fs.existsSync(cmdFile)) {
     const cmd = fs.readFileSync(cmdFile, 'utf8').trim();
-    if (cmd !== PLAIN_COMMAND) return `command line "${cmd}"`;
+    if (cmd !== PLAIN_COMMAND && cmd !== EXTENDED_COMMAND) return `command line "${cmd}"`;
   }
   const input = path.join(dir, 'input.txt');
   if (!fs.existsSync(input)) return 'no input.txt';
@@ -47,7 +48,9 @@ function describeDifference(what, want, got) {
 }
 
 function check(mod, dir) {
-  const result = mod.runInput(fs.readFileSync(path.join(dir, 'input.txt')));
+  const cmdFile = path.join(dir, 'cmd');
+  const extended = fs.existsSync(cmdFile) && fs.readFileSync(cmdFile, 'utf8').trim() === EXTENDED_COMMAND;
+  const result = mod.runInput(fs.readFileSync(path.join(dir, 'input.txt')), extended);
   const problems = [];
   const wantStatus = Number(readOptional(path.join(dir, 'expected.status'), '0').toString().trim());
   if (result.status !== wantStatus) problems.push(`exit status ${result.status}, expected ${wantStatus}`);

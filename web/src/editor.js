@@ -14,12 +14,21 @@ import { StreamLanguage, HighlightStyle, syntaxHighlighting, bracketMatching } f
 import { tags } from '@lezer/highlight';
 import { t } from './i18n.js';
 
-export const OPERATORS = ['union', 'minus', 'product', 'project', 'rename', 'select'];
+const SIX = ['union', 'minus', 'product', 'project', 'rename', 'select'];
+const EXTENDED = ['intersect', 'join', 'semijoin', 'antijoin', 'divide'];
+// The operators of the run: the six, and with the page's switch for
+// --extended (setExtended) the extended ones too; changed in place.
+export const OPERATORS = [...SIX];
+export function setExtended(on) {
+  OPERATORS.splice(0, OPERATORS.length, ...SIX, ...(on ? EXTENDED : []));
+}
 export const CONDITIONS = ['EQ', 'NEQ', 'LT', 'LTE', 'GT', 'GTE', 'AND', 'OR', 'NOT'];
 // How each is written, for the completion list and the palette.
 export const SIGNATURES = {
   union: 'union(R, S)', minus: 'minus(R, S)', product: 'product(R, S)', project: 'project(R, col, …)',
   rename: 'rename(R, New(col, …))', select: 'select(R, condition)',
+  intersect: 'intersect(R, S)', join: 'join(R, S[, condition])', semijoin: 'semijoin(R, S)',
+  antijoin: 'antijoin(R, S)', divide: 'divide(R, S)',
   EQ: 'EQ(a, b)', NEQ: 'NEQ(a, b)', LT: 'LT(a, b)', LTE: 'LTE(a, b)', GT: 'GT(a, b)', GTE: 'GTE(a, b)',
   AND: 'AND(c, d)', OR: 'OR(c, d)', NOT: 'NOT(c)',
 };

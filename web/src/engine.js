@@ -52,11 +52,12 @@ export class Engine {
   }
 
   // Resolves to {status, stdout, stderr, files, ms}; rejects when stopped.
-  run(bytes) {
+  // extended: run as with --extended.
+  run(bytes, extended = false) {
     if (this.pending) this.stop();
     return new Promise((resolve, reject) => {
       this.pending = { id: this.nextId++, resolve, reject, started: performance.now() };
-      this.worker.postMessage({ id: this.pending.id, input: bytes });
+      this.worker.postMessage({ id: this.pending.id, input: bytes, extended });
     });
   }
 

@@ -4,7 +4,9 @@
 // error and the warnings, which the editor marks in place.
 import { EXAMPLES } from './examples.js';
 import { t, setLanguage, language, rowsText } from './i18n.js';
-import { createEditor, showDiagnostics, offsetOfPlace, call, OPERATORS, CONDITIONS, SIGNATURES } from './editor.js';
+import {
+  createEditor, showDiagnostics, offsetOfPlace, call, OPERATORS, CONDITIONS, SIGNATURES, setExtended,
+} from './editor.js';
 import { Engine } from './engine.js';
 import { render } from './tree.js';
 import { treeModel, notation } from './model.js';
@@ -312,7 +314,7 @@ async function run() {
   setStatus(t('running'), 'busy');
   stopButton.disabled = false;
   try {
-    const outcome = await engine.run(utf8.encode(input));
+    const outcome = await engine.run(utf8.encode(input), $('extended').checked);
     stopButton.disabled = true;
     show(input, outcome);
   } catch (e) {
@@ -387,6 +389,7 @@ function applyLanguage(lang) {
   const other = lang === 'hu' ? 'en' : 'hu';
   $('lang').textContent = other === 'hu' ? 'Magyar' : 'English';
   $('lang').lang = other;
+  $('extended').parentElement.title = t('extendedTitle');
   view.contentDOM.setAttribute('aria-label', t('input'));
   fillPicker();
   fillPalette();
@@ -405,6 +408,9 @@ async function start() {
   const lang = savedLang || (/^hu\b/i.test(navigator.language || '') ? 'hu' : 'en');
   const savedTheme = store.get('tabulon.theme');
   applyTheme(savedTheme || (matchMedia('(prefers-color-scheme: dark)').matches ? 'dark' : 'light'));
+
+  $('extended').checked = store.get('tabulon.extended') === 'on';
+  setExtended($('extended').checked);
 
   const saved = store.get(SAVE_KEY);
   view = createEditor($('editor'), {
@@ -500,6 +506,13 @@ async function start() {
     const next = language() === 'hu' ? 'en' : 'hu';
     store.set('tabulon.lang', next);
     applyLanguage(next);
+  });
+  $('extended').addEventListener('change', () => {
+    const on = $('extended').checked;
+    store.set('tabulon.extended', on ? 'on' : 'off');
+    setExtended(on);
+    fillPalette();
+    run();
   });
   $('theme').addEventListener('click', () => {
     const next = document.documentElement.dataset.theme === 'dark' ? 'light' : 'dark';

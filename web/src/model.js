@@ -3,7 +3,7 @@
 // operands as its detail) and the command in relational-algebra notation.
 import { SYMBOLS } from './tree.js';
 
-const TWO_RELATIONS = new Set(['union', 'minus', 'product']);
+const TWO_RELATIONS = new Set(['union', 'minus', 'product', 'intersect', 'join', 'semijoin', 'antijoin', 'divide']);
 const COMPARE = { EQ: '=', NEQ: '≠', LT: '<', LTE: '≤', GT: '>', GTE: '≥' };
 const quote = (text) => `'${text}'`;
 
@@ -70,7 +70,7 @@ function condition(byId, id) {
   return source(byId, id);
 }
 
-// The command as σ, π, ρ, ∪, −, × over the input relations.
+// The command as σ, π, ρ, ∪, −, ×, and ∩, ⋈, ⋉, ▷, ÷ over the input relations.
 export function notation(explained) {
   const byId = byIdOf(explained);
   const write = (id, nested) => {
@@ -81,7 +81,9 @@ export function notation(explained) {
     const rest = node.operands.slice(relationCount(node));
     let text;
     if (TWO_RELATIONS.has(node.kind)) {
-      text = `${write(a, true)} ${SYMBOLS[node.kind]} ${write(b, true)}`;
+      // A join's condition stands under its symbol, as a select's does.
+      const on = rest.length > 0 ? `[${rest.map((c) => condition(byId, c)).join(', ')}]` : '';
+      text = `${write(a, true)} ${SYMBOLS[node.kind]}${on} ${write(b, true)}`;
       return nested ? `(${text})` : text;
     }
     const inner = write(a, false);

@@ -5,7 +5,10 @@ import { rowsText } from './i18n.js';
 // outlines allow, and each operator sits centred over its operands. Edges and
 // the root's output carry row counts where a node has a result.
 const SVG = 'http://www.w3.org/2000/svg';
-export const SYMBOLS = { union: '∪', minus: '−', product: '×', project: 'π', rename: 'ρ', select: 'σ' };
+export const SYMBOLS = {
+  union: '∪', minus: '−', product: '×', project: 'π', rename: 'ρ', select: 'σ',
+  intersect: '∩', join: '⋈', semijoin: '⋉', antijoin: '▷', divide: '÷',
+};
 const FONT = 13; // px, monospace, so a label's width follows from its length
 const CHAR = FONT * 0.62;
 const PAD = 10;
