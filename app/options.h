@@ -20,7 +20,7 @@ struct ExplainTarget {
 struct Options {
   std::vector<ExplainTarget> explain;
   std::size_t explainRows = 1000;
-  unsigned threads = 0;           // 0: as many as the machine gives the process
+  unsigned threads = 0; // 0: as many as the machine gives the process
   bool extended = false;
   std::vector<std::string> files; // the arguments after the options
 };

@@ -641,8 +641,8 @@ const char *unknownErrorLine() { return fixedText(M::unknownError); }
 const char *outOfMemoryLine() { return fixedText(M::outOfMemory); }
 const char *badInputLine() { return fixedText(M::badInput); }
 
-std::string usage(unsigned mostThreads, unsigned defaultThreads) {
-  return fill(M::usage, {std::to_string(mostThreads), std::to_string(defaultThreads)});
+std::string usage(unsigned maxAskedThreads, unsigned maxThreads) {
+  return fill(M::usage, {std::to_string(maxAskedThreads), std::to_string(maxThreads)});
 }
 
 std::string sqlResultColumnName() { return fill(M::sqlResultColumnName, {}); }

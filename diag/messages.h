@@ -129,7 +129,7 @@ std::string optionValueMissing(std::string_view option);
 std::string explainRowsNotCount(std::string_view value);
 std::string explainFormUnknown(std::string_view path);
 std::string languageUnknown(std::string_view value);
-std::string usage(unsigned mostThreads, unsigned defaultThreads); // the option list of --help
+std::string usage(unsigned maxAskedThreads, unsigned maxThreads); // the option list of --help
 std::string threadsOutOfRange(unsigned most, std::string_view value);
 
 // Lines a failure prints when memory may have run out: fixed texts, chosen
