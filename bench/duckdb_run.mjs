@@ -7,15 +7,15 @@ import { DuckDBInstance } from '@duckdb/node-api';
 import { readFileSync } from 'node:fs';
 
 const [threads, casePath] = process.argv.slice(2);
-const spec = JSON.parse(readFileSync(casePath, 'utf8'));
+const job = JSON.parse(readFileSync(casePath, 'utf8'));
 const quote = (text) => "'" + text.replaceAll("'", "''") + "'";
 const instance = await DuckDBInstance.create(':memory:', { threads: String(threads) });
 const connection = await instance.connect();
-for (const [name, csv, columns] of spec.tables) {
+for (const [name, csv, columns] of job.tables) {
   const types = Object.entries(columns).map(([c, t]) => `${quote(c)}: ${quote(t)}`).join(', ');
   await connection.run(
     `CREATE TABLE ${name} AS SELECT * FROM read_csv(${quote(csv)}, header = false, columns = {${types}})`);
 }
-await connection.run(`COPY (${spec.query}) TO ${quote(spec.out)} (FORMAT csv, HEADER false)`);
+await connection.run(`COPY (${job.query}) TO ${quote(job.out)} (FORMAT csv, HEADER false)`);
 connection.closeSync();
 instance.closeSync();

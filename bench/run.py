@@ -388,11 +388,11 @@ def duckdb_case(case, op):
     """The case file of duckdb_run.mjs: the same CSV files and query that
     sqlite3 gets."""
     sql = next(line for line in (case / "script.sql").read_text().splitlines() if line.startswith("SELECT"))
-    spec = {"tables": [[name, str(case.parent / f"{csv}.csv"), {col: t for col, _, t in schema}]
+    job = {"tables": [[name, str(case.parent / f"{csv}.csv"), {col: t for col, _, t in schema}]
                        for name, csv, schema in CASE_TABLES[op]],
             "query": sql.rstrip(";"), "out": str(case / "duckdb-out.csv")}
     path = case / "duckdb.json"
-    path.write_text(json.dumps(spec))
+    path.write_text(json.dumps(job))
     return path
 
 
