@@ -405,7 +405,9 @@ constexpr unsigned placeholders(std::string_view form) {
 }
 
 constexpr bool languagesShowTheSameArguments() {
-  return std::ranges::all_of(texts, [](const Text &text) { return placeholders(text.hu) == placeholders(text.en); });
+  // std::all_of, not ranges: the page's compiler has no ranges algorithms yet.
+  return std::all_of(texts.begin(), texts.end(),
+                     [](const Text &text) { return placeholders(text.hu) == placeholders(text.en); });
 }
 static_assert(languagesShowTheSameArguments(), "a translation that drops an argument drops what it says");
 
