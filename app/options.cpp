@@ -69,11 +69,16 @@ OptionsOutcome refuse(std::ostream &out, std::ostream &err, const std::string &w
 } // namespace
 
 OptionsOutcome parseOptions(int argc, const char *const *argv, Options &options, std::ostream &out, std::ostream &err) {
-  // The language first, so that even a bad option before it is answered in it.
+  // The language first, so that even a bad option before it is answered in
+  // it; the options that take a value are stepped over with theirs.
   for (int k = 1; k + 1 < argc && std::string_view(argv[k]) != "--" && argv[k][0] == '-'; ++k) {
+    std::string_view option = argv[k];
     Language chosen = Language::hu;
-    if (std::string_view(argv[k]) == "--lang" && languageNamed(argv[k + 1], chosen)) {
+    if (option == "--lang" && languageNamed(argv[k + 1], chosen)) {
       setLanguage(chosen);
+    }
+    if (option == "--lang" || option == "--explain" || option == "--explain-rows" || option == "--threads") {
+      ++k;
     }
   }
   int i = 1;
