@@ -5,7 +5,6 @@
 // without repeats.
 #include "exec/memory_budget.h"
 #include "exec/operators.h"
-#include "exec/project_order.h"
 #include "exec/row_keys.h"
 #include "exec/rows.h"
 
@@ -53,18 +52,5 @@ void evaluateDivide(Evaluation &ev, CommandNode &node) {
       qualified.push_back(candidates.rowsOf(g).front());
     }
   }
-  ProjectionInput input;
-  input.widths = {};
-  for (const Column *c : quotient) {
-    input.widths.push_back(c->width);
-  }
-  input.rows = qualified.size();
-  input.value = [&](std::size_t column, std::size_t row) { return quotient[column]->value(qualified[row]); };
-  std::vector<std::size_t> order = projectionOrder(input);
-  std::vector<Column *> targets = appendTargets(result, order.size());
-  for (std::size_t col = 0; col < targets.size(); ++col) {
-    for (std::size_t k : order) {
-      appendCell(*targets[col], *quotient[col], qualified[k]);
-    }
-  }
+  appendDistinctAscending(result, quotient, qualified);
 }

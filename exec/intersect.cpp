@@ -2,7 +2,6 @@
 // ascending order without repeats; of equal rows A's first is kept.
 #include "exec/memory_budget.h"
 #include "exec/operators.h"
-#include "exec/project_order.h"
 #include "exec/row_keys.h"
 #include "exec/rows.h"
 
@@ -26,17 +25,5 @@ void evaluateIntersect(Evaluation &ev, CommandNode &node) {
       held.push_back(i);
     }
   }
-  ProjectionInput input;
-  for (const Column *c : fromA) {
-    input.widths.push_back(c->width);
-  }
-  input.rows = held.size();
-  input.value = [&](std::size_t column, std::size_t row) { return fromA[column]->value(held[row]); };
-  std::vector<std::size_t> order = projectionOrder(input);
-  std::vector<Column *> targets = appendTargets(result, order.size());
-  for (std::size_t col = 0; col < targets.size(); ++col) {
-    for (std::size_t k : order) {
-      appendCell(*targets[col], *fromA[col], held[k]);
-    }
-  }
+  appendDistinctAscending(result, fromA, held);
 }

@@ -2,6 +2,8 @@
 // every operator shares.
 #include "exec/rows.h"
 
+#include "exec/project_order.h"
+
 #include "store/error.h"
 #include "store/int_value.h"
 
@@ -60,6 +62,23 @@ std::vector<Column *> appendTargets(Table &result, std::size_t rows) {
 void appendRow(const std::vector<Column *> &targets, const RowCursor &source) {
   for (std::size_t i = 0; i < targets.size(); ++i) {
     appendCell(*targets[i], *source.columns[i], source.row);
+  }
+}
+
+void appendDistinctAscending(Table &result, const std::vector<const Column *> &sources,
+                             const std::vector<std::size_t> &rows) {
+  ProjectionInput input;
+  for (const Column *c : sources) {
+    input.widths.push_back(c->width);
+  }
+  input.rows = rows.size();
+  input.value = [&](std::size_t column, std::size_t row) { return sources[column]->value(rows[row]); };
+  std::vector<std::size_t> order = projectionOrder(input);
+  std::vector<Column *> targets = appendTargets(result, order.size());
+  for (std::size_t col = 0; col < targets.size(); ++col) {
+    for (std::size_t k : order) {
+      appendCell(*targets[col], *sources[col], rows[k]);
+    }
   }
 }
 

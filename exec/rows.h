@@ -50,6 +50,11 @@ std::vector<Column *> appendTargets(Table &result, std::size_t rows);
 // texts.
 void appendRow(const std::vector<Column *> &targets, const RowCursor &source);
 
+// Appends to result's columns, one per source, the rows of sources at rows,
+// ascending, of equal rows the first: as a projection orders them.
+void appendDistinctAscending(Table &result, const std::vector<const Column *> &sources,
+                             const std::vector<std::size_t> &rows);
+
 // Creates the operator's "__!!temp" result and stores it in node.result.
 Table &createTempTable(Evaluation &ev, CommandNode &node);
 
