@@ -106,6 +106,11 @@ bool runStages(Run &run, Console &console) {
   if (!run.command.errors.empty()) {
     throw MistakesNoted{};
   }
+  // The output's copy of the input goes out while the command is evaluated.
+  FileHead output(run.outputPath, run.text.view());
+  if (parallelism() > 1) {
+    output.sendAhead();
+  }
   Evaluation ev{run.db, run.command, run.budget};
   if (run.trace) {
     ev.trace = &*run.trace;
@@ -116,7 +121,7 @@ bool runStages(Run &run, Console &console) {
   out << printable(msg::writingFile(run.outputPath));
   const CommandNode *root = run.command.root();
   const Table *result = root != nullptr ? root->result : nullptr;
-  if (!writeOutput(run.outputPath, run.text.view(), result, out)) {
+  if (!writeOutput(output, run.text.view(), result, out)) {
     console.err << printable("tabulon: " + run.outputPath + ": " + msg::cannotWrite()) << std::endl;
     return false;
   }

@@ -649,6 +649,7 @@ def main():
                         unfinished = True
                         continue
                     wall, cpu, peak = measured
+                    times[tag].append(wall)
                     if tag == "t":
                         our_cpu.append(cpu)
                         rss.append(peak)

@@ -171,11 +171,8 @@ bool writeRowsInBlocks(const Table &table, BlockWriter &buf, std::ostream &out) 
   return true;
 }
 
-} // namespace
-
-void writeOutputTo(std::string_view copy, const Table *result, std::ostream &out) {
-  // The copy goes out straight from the input text, in one write.
-  out.write(copy.data(), static_cast<std::streamsize>(copy.size()));
+// What follows the copy: the ensured empty line and the result.
+void writeAfterCopy(std::string_view copy, const Table *result, std::ostream &out) {
   BlockWriter buf(out);
   for (std::size_t n = trailingNewlines(copy); n < 2; ++n) {
     buf.put('\n');
@@ -190,10 +187,18 @@ void writeOutputTo(std::string_view copy, const Table *result, std::ostream &out
   buf.flush();
 }
 
-bool writeOutput(const std::string &outputPath, std::string_view copy, const Table *result, std::ostream &console) {
-  bool written = writeFileWhole(outputPath, [&](std::ostream &out) { writeOutputTo(copy, result, out); });
+} // namespace
+
+void writeOutputTo(std::string_view copy, const Table *result, std::ostream &out) {
+  // The copy goes out straight from the input text, in one write.
+  out.write(copy.data(), static_cast<std::streamsize>(copy.size()));
+  writeAfterCopy(copy, result, out);
+}
+
+bool writeOutput(FileHead &file, std::string_view copy, const Table *result, std::ostream &console) {
+  bool written = file.finish([&](std::ostream &out) { writeAfterCopy(copy, result, out); });
   if (!written) {
-    console << std::endl << printable(msg::outputNotWritable(outputPath)) << std::endl << std::endl;
+    console << std::endl << printable(msg::outputNotWritable(file.path())) << std::endl << std::endl;
   }
   return written;
 }

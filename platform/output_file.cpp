@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <cassert>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -21,6 +23,7 @@
 #include <streambuf>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #ifdef _WIN32
@@ -385,50 +388,91 @@ struct Temporary {
   }
 };
 
-bool replaceFile(const std::string &path, const std::function<void(std::ostream &)> &write) {
+// How the file at a path is to be written, found before any byte of it is:
+// through a temporary file, which is then open, or one of the other ways.
+struct Replacement {
+  enum class Way { fail, directly, inPlace, throughTemporary };
+  Way way = Way::fail;
   struct stat old {};
-  bool exists = lstat(path.c_str(), &old) == 0;
+  std::string base;
+  Descriptor dir;
+  Temporary temporary;
+  mode_t mode = 0;
+};
+
+void prepare(const std::string &path, Replacement &r) {
+  using Way = Replacement::Way;
+  bool exists = lstat(path.c_str(), &r.old) == 0;
   if (!exists && errno != ENOENT) {
-    return false;
+    return;
   }
-  if (exists && !S_ISREG(old.st_mode)) {
-    return !S_ISDIR(old.st_mode) && !S_ISLNK(old.st_mode) && writeDirectly(path, write);
+  if (exists && !S_ISREG(r.old.st_mode)) {
+    r.way = !S_ISDIR(r.old.st_mode) && !S_ISLNK(r.old.st_mode) ? Way::directly : Way::fail;
+    return;
   }
   // The shell's rule: a file the user may not write is not written (root may).
   if (exists && faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
-    return false;
+    return;
   }
   std::size_t slash = path.rfind('/');
   std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-  if (base.empty()) {
-    return false;
+  r.base = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (r.base.empty()) {
+    return;
   }
-  Descriptor dir(openFolder(folder));
-  if (dir.get() < 0) {
-    return exists && writeInPlace(path, old, write);
+  Way fallback = exists ? Way::inPlace : Way::fail;
+  r.dir.reset(openFolder(folder));
+  if (r.dir.get() < 0) {
+    r.way = fallback;
+    return;
   }
-  if (exists && old.st_nlink > 1) {
-    return writeInPlace(path, old, write);
+  if (exists && r.old.st_nlink > 1) {
+    r.way = Way::inPlace;
+    return;
   }
-  Temporary temporary;
-  if (!temporary.create(dir.get())) {
-    return exists && writeInPlace(path, old, write);
+  if (!r.temporary.create(r.dir.get())) {
+    r.way = fallback;
+    return;
   }
   struct stat made {};
   bool foreign =
-      exists && (fstat(temporary.fd.get(), &made) != 0 || made.st_uid != old.st_uid || made.st_gid != old.st_gid);
-  if (foreign && fchown(temporary.fd.get(), old.st_uid, old.st_gid) != 0) {
-    temporary.discard();
-    return writeInPlace(path, old, write);
+      exists && (fstat(r.temporary.fd.get(), &made) != 0 || made.st_uid != r.old.st_uid || made.st_gid != r.old.st_gid);
+  if (foreign && fchown(r.temporary.fd.get(), r.old.st_uid, r.old.st_gid) != 0) {
+    r.temporary.discard();
+    r.way = Way::inPlace;
+    return;
   }
-  mode_t mode = exists ? (old.st_mode & 07777) : newFileMode();
-  if (!writeTo(temporary.fd.get(), write) || fchmod(temporary.fd.get(), mode) != 0 || fsync(temporary.fd.get()) != 0 ||
-      !temporary.publish(base)) {
+  r.mode = exists ? (r.old.st_mode & 07777) : newFileMode();
+  r.way = Way::throughTemporary;
+}
+
+// The complete temporary file made durable and put in the target's place.
+bool publishTemporary(Replacement &r) {
+  if (fchmod(r.temporary.fd.get(), r.mode) != 0 || fsync(r.temporary.fd.get()) != 0 || !r.temporary.publish(r.base)) {
     return false;
   }
-  fsync(dir.get()); // the rename itself made durable; the file is complete either way
-  return temporary.fd.close();
+  fsync(r.dir.get()); // the rename itself made durable; the file is complete either way
+  return r.temporary.fd.close();
+}
+
+bool writePrepared(const std::string &path, Replacement &r, const std::function<void(std::ostream &)> &write) {
+  switch (r.way) {
+  case Replacement::Way::directly:
+    return writeDirectly(path, write);
+  case Replacement::Way::inPlace:
+    return writeInPlace(path, r.old, write);
+  case Replacement::Way::throughTemporary:
+    return writeTo(r.temporary.fd.get(), write) && publishTemporary(r);
+  case Replacement::Way::fail:
+    break;
+  }
+  return false;
+}
+
+bool replaceFile(const std::string &path, const std::function<void(std::ostream &)> &write) {
+  Replacement r;
+  prepare(path, r);
+  return writePrepared(path, r, write);
 }
 
 #endif
@@ -477,4 +521,76 @@ bool writeFileWhole(const std::string &path, const std::function<void(std::ostre
   }
   return replaceFile(target.path, write);
 #endif
+}
+
+// The head goes out in pieces, so that a run that fails meanwhile need not
+// wait for all of it.
+struct FileHead::Sending {
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
+  Replacement replacement;
+  std::atomic<bool> stop{false};
+  bool sent = false; // read once the thread has ended
+  std::thread thread;
+#endif
+};
+
+FileHead::FileHead(std::string path, std::string_view head) : path_(std::move(path)), head_(head) {}
+
+void FileHead::sendAhead() {
+  assert(!sending_ && "sent ahead once");
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
+  Target target = follow(path_);
+  if (!target.found || target.descriptor >= 0) {
+    return;
+  }
+  auto sending = std::make_unique<Sending>();
+  prepare(target.path, sending->replacement);
+  if (sending->replacement.way != Replacement::Way::throughTemporary) {
+    return; // the other ways write nothing before finish
+  }
+  Sending &s = *sending;
+  try {
+    s.thread = std::thread([&s, head = head_] {
+      constexpr std::size_t piece = std::size_t{8} << 20;
+      int fd = s.replacement.temporary.fd.get();
+      bool ok = true;
+      for (std::size_t at = 0; ok && at < head.size(); at += piece) {
+        ok = !s.stop.load(std::memory_order_relaxed) &&
+             writeAll(fd, head.data() + at, std::min(piece, head.size() - at));
+      }
+      s.sent = ok;
+    });
+  } catch (const std::system_error &) {
+    return; // no thread: the head goes out with the rest
+  }
+  sending_ = std::move(sending);
+#endif
+}
+
+FileHead::~FileHead() {
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
+  if (sending_) {
+    sending_->stop = true;
+    sending_->thread.join();
+  }
+#endif
+}
+
+bool FileHead::finish(const std::function<void(std::ostream &)> &rest) {
+  auto whole = [&](std::ostream &out) {
+    out.write(head_.data(), static_cast<std::streamsize>(head_.size()));
+    rest(out);
+  };
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
+  if (sending_) {
+    sending_->thread.join();
+    std::unique_ptr<Sending> s = std::move(sending_);
+    if (s->sent) {
+      return writeTo(s->replacement.temporary.fd.get(), rest) && publishTemporary(s->replacement);
+    }
+    // A write failed (a full disk): the whole way again, from a fresh start,
+    // gives the outcome and the message a run without a head start would.
+  }
+#endif
+  return writeFileWhole(path_, whole);
 }

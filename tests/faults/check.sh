@@ -104,6 +104,26 @@ for name in 'RS':
   [[ $fail -eq 0 ]] && ok "$case"
 fi
 
+# The copy of the input goes out while the command is evaluated: a result
+# that cannot be held must still leave the old output and nothing else.
+case="a result too large after the copy went ahead"
+rm -rf target link.txt big.txt
+python3 -c "
+print('product(R, S)')
+for name in 'RS':
+    print(f'{name}(a{name} int)')
+    for i in range(100000): print(i)
+    print()
+" >huge.txt
+cp old.txt out.txt
+status=0
+"$bin" --threads 2 huge.txt out.txt >/dev/null 2>stderr.txt </dev/null || status=$?
+[[ $status -eq 1 ]] && grep -q "eredmenye tul nagy" stderr.txt || bad "$case: status $status: $(head -c 200 stderr.txt)"
+cmp -s out.txt old.txt || bad "$case: the old output was changed"
+only_files input.txt huge.txt out.txt old.txt stderr.txt
+rm -f huge.txt stderr.txt
+[[ $fail -eq 0 ]] && ok "$case"
+
 # The program's own descriptors are written where they stand, never reopened.
 rm -rf target link.txt big.txt
 python3 -c "print('union(R, S)'); print('R(a int)'); print(1); print(); print('S(a int)'); print(2)" >small.txt
