@@ -3,20 +3,20 @@
 
 #include <cstring>
 
-void foldLineEnds(std::string &text) {
-  char *begin = text.data();
-  char *end = begin + text.size();
-  auto *cr = static_cast<char *>(std::memchr(begin, '\r', text.size()));
+std::size_t foldLineEnds(char *text, std::size_t size) {
+  char *begin = text;
+  char *end = begin + size;
+  auto *cr = static_cast<char *>(std::memchr(begin, '\r', size));
   if (cr == nullptr) {
-    return;
+    return size;
   }
   // A file with no LF at all ends its lines with CR alone, as old Mac
   // editors did; in a file with LFs a lone CR stays data.
-  if (std::memchr(begin, '\n', text.size()) == nullptr) {
+  if (std::memchr(begin, '\n', size) == nullptr) {
     for (char *r = cr; r < end; ++r) {
       *r = *r == '\r' ? '\n' : *r;
     }
-    return;
+    return size;
   }
   char *w = cr;
   for (char *r = cr; r < end; ++r) {
@@ -25,5 +25,5 @@ void foldLineEnds(std::string &text) {
     }
     *w++ = *r;
   }
-  text.resize(static_cast<std::size_t>(w - begin));
+  return static_cast<std::size_t>(w - begin);
 }

@@ -13,6 +13,7 @@
 #include "platform/threads.h"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cstdint>
 #include <cstring>
@@ -73,6 +74,85 @@ void readChunk(Chunk &chunk, const std::vector<Column *> &columns) {
   chunk.stopped = row;
 }
 
+// The line start at or after at: at itself where a line starts there.
+const char *lineStart(const char *begin, const char *at, const char *limit) {
+  if (at == begin || at[-1] == '\n') {
+    return at;
+  }
+  const void *nl = std::memchr(at, '\n', static_cast<std::size_t>(limit - at));
+  return nl != nullptr ? static_cast<const char *>(nl) + 1 : limit;
+}
+
+// The whole lines from b up to e, both line starts, that belong to the
+// relation: it ends just after a line end that an empty line or the text's
+// end follows. A last line without a line end is left to the character loop.
+Chunk scanLines(const char *b, const char *e, const char *limit, bool &ended) {
+  std::size_t count = 0;
+  const char *after = b; // just after the last line end seen
+  const char *q = b;
+  // Eight bytes at a time while no two line ends meet: a flag in the top bit
+  // of every byte that is one, exactly (no carry crosses a byte).
+  constexpr std::uint64_t low7 = 0x7F7F7F7F7F7F7F7FU;
+  constexpr std::uint64_t newlines = 0x0A0A0A0A0A0A0A0AU;
+  static_assert(std::endian::native == std::endian::little, "the first byte is the lowest");
+  for (; e - q > 8; q += 8) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, q, 8);
+    std::uint64_t x = word ^ newlines;
+    std::uint64_t flags = ~(((x & low7) + low7) | x | low7);
+    if ((flags & (flags << 8)) != 0 || (flags >> 63 != 0 && q[8] == '\n')) {
+      break; // an empty line near: found byte by byte
+    }
+    if (flags != 0) {
+      count += static_cast<std::size_t>(std::popcount(flags));
+      after = q + 8 - std::countl_zero(flags) / 8;
+    }
+  }
+  for (; q < e; ++q) {
+    if (*q == '\n') {
+      ++count;
+      after = q + 1;
+      if (after == limit || *after == '\n') {
+        ended = true;
+        break;
+      }
+    }
+  }
+  return {b, after, 0, count, 0, nullptr, {}};
+}
+
+// The relation's lines from begin on, cut at line ends into chunks of about
+// chunkBytes. Rounds of chunks are scanned on the threads, each round twice
+// the last, until one holds the relation's end: a relation followed by
+// others is read at most about twice.
+std::vector<Chunk> relationChunks(const char *begin, const char *limit) {
+  std::vector<Chunk> chunks;
+  bool ended = false;
+  const char *from = begin;
+  for (std::size_t round = 2 * std::size_t{parallelism()}; !ended && from < limit; round *= 2) {
+    std::size_t left = static_cast<std::size_t>(limit - from);
+    std::size_t pieces = std::min(round, (left + chunkBytes - 1) / chunkBytes);
+    auto cut = [&](std::size_t i) {
+      return i * chunkBytes >= left ? limit : lineStart(begin, from + i * chunkBytes, limit);
+    };
+    std::vector<Chunk> scanned(pieces, Chunk{});
+    std::vector<char> endsHere(pieces, 0);
+    runParts(pieces, [&](std::size_t i) {
+      bool end = false;
+      scanned[i] = scanLines(cut(i), cut(i + 1), limit, end);
+      endsHere[i] = end ? 1 : 0;
+    });
+    for (std::size_t i = 0; i < pieces && !ended; ++i) {
+      if (scanned[i].lines > 0) {
+        chunks.push_back(scanned[i]);
+      }
+      ended = endsHere[i] != 0;
+    }
+    from = cut(pieces);
+  }
+  return chunks;
+}
+
 } // namespace
 
 void setParallelRowBytes(std::size_t chunk) { chunkBytes = std::max<std::size_t>(chunk, 1); }
@@ -83,33 +163,14 @@ std::size_t takePlainRows(CharStream &in, const std::vector<Column *> &columns) 
   }
   const char *begin = in.position() - 1;
   std::string_view rest = in.rest();
-  const char *limit = rest.data() + rest.size();
-  // The relation's lines up to its empty line, cut into chunks of whole
-  // lines; a last line without a line end is left to the character loop.
-  std::vector<Chunk> chunks;
-  const char *chunkBegin = begin;
-  std::size_t lines = 0;
-  std::size_t chunkFirst = 0;
-  const char *p = begin;
-  for (;;) {
-    const auto *nl = static_cast<const char *>(std::memchr(p, '\n', static_cast<std::size_t>(limit - p)));
-    if (nl == nullptr) {
-      break;
-    }
-    ++lines;
-    p = nl + 1;
-    bool last = p == limit || *p == '\n';
-    if (last || static_cast<std::size_t>(p - chunkBegin) >= chunkBytes) {
-      chunks.push_back({chunkBegin, p, chunkFirst, lines - chunkFirst, 0, nullptr, {}});
-      chunkBegin = p;
-      chunkFirst = lines;
-    }
-    if (last) {
-      break;
-    }
-  }
+  std::vector<Chunk> chunks = relationChunks(begin, rest.data() + rest.size());
   if (chunks.size() < 2) {
     return 0;
+  }
+  std::size_t lines = 0;
+  for (Chunk &chunk : chunks) {
+    chunk.firstRow = lines;
+    lines += chunk.lines;
   }
   for (Column *c : columns) {
     assert(c->size() == 0 && "a relation's rows are read once");

@@ -801,7 +801,7 @@ bool loadInput(Database &db, Command &command, const std::string &path, InputByt
   }
   // Only a text with a CR is changed, in place: the relations view it after.
   if (text.view().find('\r') != std::string_view::npos) {
-    foldLineEnds(text.owned());
+    text.shorten(foldLineEnds(text.data(), text.view().size()));
   }
   loadFrom(db, command, text.view());
   return true;

@@ -3,10 +3,12 @@
 
 #include "platform/memory.h"
 #include "platform/native_path.h"
+#include "platform/threads.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <system_error>
 #include <vector>
 
@@ -60,12 +62,10 @@ std::size_t inputByteLimit() {
 }
 
 #ifndef _WIN32
-ReadOutcome readWholeFile(const std::string &path, std::string &bytes, std::size_t limit) {
-  Opened in(path);
-  struct stat status {};
-  if (in.fd() < 0 || fstat(in.fd(), &status) != 0 || S_ISDIR(status.st_mode)) {
-    return ReadOutcome::failed;
-  }
+namespace {
+
+// readWholeFile's reading, from the open file's current place.
+ReadOutcome readFrom(int fd, const struct stat &status, std::string &bytes, std::size_t limit) {
   std::size_t start = bytes.size();
   bool regular = S_ISREG(status.st_mode);
   // A regular file is read straight into place, as many bytes as its size;
@@ -75,7 +75,7 @@ ReadOutcome readWholeFile(const std::string &path, std::string &bytes, std::size
     bytes.resize(start + size);
     std::size_t filled = 0;
     while (filled < size) {
-      ssize_t got = readSome(in.fd(), bytes.data() + start + filled, size - filled);
+      ssize_t got = readSome(fd, bytes.data() + start + filled, size - filled);
       if (got < 0) {
         return ReadOutcome::failed;
       }
@@ -88,7 +88,7 @@ ReadOutcome readWholeFile(const std::string &path, std::string &bytes, std::size
   }
   std::vector<char> block(blockSize);
   for (;;) {
-    ssize_t got = readSome(in.fd(), block.data(), block.size());
+    ssize_t got = readSome(fd, block.data(), block.size());
     if (got < 0) {
       return ReadOutcome::failed;
     }
@@ -100,6 +100,70 @@ ReadOutcome readWholeFile(const std::string &path, std::string &bytes, std::size
       return ReadOutcome::overLimit;
     }
   }
+}
+
+// Reads [first, last) of the file at its own offsets; false unless all of it
+// was there.
+bool readPart(int fd, char *into, std::size_t first, std::size_t last) {
+  while (first < last) {
+    ssize_t got = pread(fd, into + first, std::min(last - first, largestRead), static_cast<off_t>(first));
+    if (got < 0 && errno == EINTR) {
+      continue;
+    }
+    if (got <= 0) {
+      return false;
+    }
+    first += static_cast<std::size_t>(got);
+  }
+  return true;
+}
+
+// A regular file read in parts at once into a block that is not zeroed
+// first: both halves of the work, touching the new memory and copying into
+// it, are spread over the threads. False, with nothing kept, when the file
+// did not have exactly its size throughout.
+bool readRegular(int fd, std::size_t size, FileBytes &bytes) {
+  constexpr std::size_t partBytes = std::size_t{1} << 24;
+  std::unique_ptr<char[]> block = std::make_unique_for_overwrite<char[]>(size);
+  std::size_t parts = std::min<std::size_t>(parallelism(), (size + partBytes - 1) / partBytes);
+  std::vector<char> whole(parts, 0);
+  runParts(parts, [&](std::size_t p) {
+    RowRange range = partOf(size, parts, p);
+    whole[p] = readPart(fd, block.get(), range.first, range.last) ? 1 : 0;
+  });
+  char past = 0;
+  if (std::find(whole.begin(), whole.end(), 0) != whole.end() || pread(fd, &past, 1, static_cast<off_t>(size)) != 0) {
+    return false;
+  }
+  bytes.block = std::move(block);
+  bytes.blockSize = size;
+  return true;
+}
+
+} // namespace
+
+ReadOutcome readWholeFile(const std::string &path, std::string &bytes, std::size_t limit) {
+  Opened in(path);
+  struct stat status {};
+  if (in.fd() < 0 || fstat(in.fd(), &status) != 0 || S_ISDIR(status.st_mode)) {
+    return ReadOutcome::failed;
+  }
+  return readFrom(in.fd(), status, bytes, limit);
+}
+
+ReadOutcome readFileInto(const std::string &path, FileBytes &bytes, std::size_t limit) {
+  Opened in(path);
+  struct stat status {};
+  if (in.fd() < 0 || fstat(in.fd(), &status) != 0 || S_ISDIR(status.st_mode)) {
+    return ReadOutcome::failed;
+  }
+  if (S_ISREG(status.st_mode) && status.st_size > 0 &&
+      readRegular(in.fd(), static_cast<std::size_t>(status.st_size), bytes)) {
+    return ReadOutcome::read;
+  }
+  // Anything else, or a file that changed while read: as a stream, from the
+  // start (the parts' reads left the file's offset there).
+  return readFrom(in.fd(), status, bytes.text, limit);
 }
 #else
 ReadOutcome readWholeFile(const std::string &path, std::string &bytes, std::size_t limit) {
@@ -136,5 +200,9 @@ ReadOutcome readWholeFile(const std::string &path, std::string &bytes, std::size
     }
   }
   return in.bad() ? ReadOutcome::failed : ReadOutcome::read;
+}
+
+ReadOutcome readFileInto(const std::string &path, FileBytes &bytes, std::size_t limit) {
+  return readWholeFile(path, bytes.text, limit);
 }
 #endif

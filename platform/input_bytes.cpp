@@ -5,15 +5,28 @@
 
 #include "platform/files.h"
 
+#include <cassert>
+
 bool InputBytes::load(const std::string &path) {
-  ReadOutcome outcome = readWholeFile(path, owned_, inputByteLimit());
+  ReadOutcome outcome = readFileInto(path, bytes_, inputByteLimit());
   overLimit_ = outcome == ReadOutcome::overLimit;
   if (overLimit_) {
-    owned_ = std::string(); // its memory back at once
+    bytes_ = FileBytes(); // its memory back at once
   }
   return outcome == ReadOutcome::read;
 }
 
-std::string_view InputBytes::view() const { return owned_; }
+std::string_view InputBytes::view() const {
+  return bytes_.block ? std::string_view(bytes_.block.get(), bytes_.blockSize) : std::string_view(bytes_.text);
+}
 
-std::string &InputBytes::owned() { return owned_; }
+char *InputBytes::data() { return bytes_.block ? bytes_.block.get() : bytes_.text.data(); }
+
+void InputBytes::shorten(std::size_t size) {
+  assert(size <= view().size() && "bytes are only let go");
+  if (bytes_.block) {
+    bytes_.blockSize = size;
+  } else {
+    bytes_.text.resize(size);
+  }
+}

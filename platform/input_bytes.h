@@ -2,6 +2,8 @@
 // the output to copy.
 #pragma once
 
+#include "platform/files.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -18,10 +20,11 @@ public:
   bool load(const std::string &path);
   [[nodiscard]] bool overLimit() const { return overLimit_; }
   [[nodiscard]] std::string_view view() const;
-  // The bytes, to be changed in place (line ends folded).
-  std::string &owned();
+  // The bytes, to be changed in place (line ends folded), and kept up to size.
+  char *data();
+  void shorten(std::size_t size);
 
 private:
-  std::string owned_;
+  FileBytes bytes_;
   bool overLimit_ = false;
 };
