@@ -81,7 +81,7 @@ bool runStages(Run &run, Console &console) {
   std::ostream &out = console.out;
   const std::string &input = run.inputPath;
   out << printable(msg::readingFile(input));
-  if (!loadInput(run.db, run.command, input, run.text)) {
+  if (!readInput(input, run.text)) {
     out << std::endl << printable(msg::fileMissing(input)) << std::endl << std::endl;
     console.err << printable("tabulon: " + input + ": " + msg::cannotRead()) << std::endl;
     if (run.trace) {
@@ -89,6 +89,13 @@ bool runStages(Run &run, Console &console) {
     }
     return false;
   }
+  // The output's copy of the input goes out while the input is parsed and the
+  // command evaluated; a run that fails removes it.
+  FileHead output(run.outputPath, run.text.view());
+  if (parallelism() > 1) {
+    output.sendAhead();
+  }
+  loadFrom(run.db, run.command, run.text.view());
   if (!run.command.errors.empty()) {
     // A mistake in a row or a header hides none in the command.
     if (run.command.read && run.command.errors.size() < errorLimit) {
@@ -105,11 +112,6 @@ bool runStages(Run &run, Console &console) {
   checkMistakes(run);
   if (!run.command.errors.empty()) {
     throw MistakesNoted{};
-  }
-  // The output's copy of the input goes out while the command is evaluated.
-  FileHead output(run.outputPath, run.text.view());
-  if (parallelism() > 1) {
-    output.sendAhead();
   }
   Evaluation ev{run.db, run.command, run.budget};
   if (run.trace) {

@@ -792,7 +792,7 @@ void loadFrom(Database &db, Command &command, std::string_view text) {
   countColumnsInCharacters(command, text);
 }
 
-bool loadInput(Database &db, Command &command, const std::string &path, InputBytes &text) {
+bool readInput(const std::string &path, InputBytes &text) {
   if (!text.load(path)) {
     if (text.overLimit()) {
       throw InputError(msg::inputTooLarge(static_cast<long long>(inputByteLimit())));
@@ -803,6 +803,5 @@ bool loadInput(Database &db, Command &command, const std::string &path, InputByt
   if (text.view().find('\r') != std::string_view::npos) {
     text.shorten(foldLineEnds(text.data(), text.view().size()));
   }
-  loadFrom(db, command, text.view());
   return true;
 }

@@ -11,12 +11,11 @@
 #include <string>
 #include <string_view>
 
-// Reads the file at path into text (line ends folded) and loads the command
-// and the relations from it; their values are views into text. False when
-// the file cannot be read.
-bool loadInput(Database &db, Command &command, const std::string &path, InputBytes &text);
+// Reads the file at path into text, line ends folded, for loadFrom. False
+// when the file cannot be read.
+bool readInput(const std::string &path, InputBytes &text);
 
-// The file-independent core of loadInput, over text with folded line ends,
+// Loads the command and the relations from text (its line ends folded),
 // which must outlive db: values are views into it.
 void loadFrom(Database &db, Command &command, std::string_view text);
 
