@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -226,6 +227,76 @@ template <class It> std::uint64_t hashKeys(It begin, It end) {
   return hash;
 }
 
+// The distinct rows of one or two columns, each row's keys packed into one
+// word kept in the slot itself: a probe reads the slot and nothing else,
+// where a table of ids would read the row's keys from elsewhere as well.
+class PackedRows {
+public:
+  explicit PackedRows(std::size_t columns) : columns_(columns) { assert(columns == 1 || columns == 2); }
+
+  [[nodiscard]] std::uint64_t pack(const Key *keys) const {
+    return columns_ == 1 ? keys[0] : (std::uint64_t{keys[0]} << 32) | keys[1];
+  }
+
+  // Whether the row was not in the set before; it is now.
+  bool insert(std::uint64_t row, std::uint64_t hash) {
+    if (row == empty) {
+      return !std::exchange(holdsEmpty_, true);
+    }
+    if (count_ * 2 >= slots_.size()) {
+      grow();
+    }
+    std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash >> (64 - bits_);; i = (i + 1) & mask) {
+      if (slots_[i] == row) {
+        return false;
+      }
+      if (slots_[i] == empty) {
+        slots_[i] = row;
+        ++count_;
+        return true;
+      }
+    }
+  }
+
+  // The slot where a search for this hash starts, to fetch ahead.
+  [[nodiscard]] const void *home(std::uint64_t hash) const {
+    return slots_.empty() ? nullptr : &slots_[hash >> (64 - bits_)];
+  }
+
+private:
+  // All ones packs no row but two ints both at their largest (a text's id is
+  // below the row count); holdsEmpty_ stands for that row.
+  static constexpr std::uint64_t empty = ~std::uint64_t{0};
+
+  [[nodiscard]] std::uint64_t hashOf(std::uint64_t row) const {
+    std::array<Key, 2> keys{static_cast<Key>(row >> 32), static_cast<Key>(row)};
+    return columns_ == 1 ? hashKeys(&keys[1], &keys[1] + 1) : hashKeys(keys.begin(), keys.end());
+  }
+
+  void grow() {
+    std::vector<std::uint64_t> old(std::size_t{1} << (bits_ + 1), empty);
+    old.swap(slots_);
+    ++bits_;
+    std::size_t mask = slots_.size() - 1;
+    for (std::uint64_t row : old) {
+      if (row != empty) {
+        std::size_t i = hashOf(row) >> (64 - bits_);
+        while (slots_[i] != empty) {
+          i = (i + 1) & mask;
+        }
+        slots_[i] = row;
+      }
+    }
+  }
+
+  std::size_t columns_;
+  int bits_ = 3;
+  std::size_t count_ = 0;
+  std::vector<std::uint64_t> slots_;
+  bool holdsEmpty_ = false;
+};
+
 // The rows to sort, with the keys of their values.
 struct RowKeys {
   std::size_t columns = 0;
@@ -248,6 +319,9 @@ public:
       : input_(input), columns_(input.widths.size()),
         batch_(std::clamp<std::size_t>(4096 / (columns_ + 1), 1, maxBatch)), pending_(batch_ * columns_),
         values_(batch_ * columns_), textHashes_(batch_ * columns_) {
+    if (columns_ <= 2) {
+      packed_.emplace(columns_);
+    }
     for (std::size_t start = 0; start < input.rows; start += batch_) {
       std::size_t n = std::min(batch_, input.rows - start);
       readBatch(start, n);
@@ -306,13 +380,22 @@ private:
       }
       if (hashing_) {
         hashes_[i] = hashKeys(k, k + columns_);
-        prefetch(table_.home(hashes_[i]));
+        prefetch(packed_ ? packed_->home(hashes_[i]) : table_.home(hashes_[i]));
       }
     }
   }
 
   // Keeps the rows of the batch not seen before.
   void keepDistinct(std::size_t start, std::size_t n) {
+    if (packed_) {
+      for (std::size_t i = 0; i < n; ++i) {
+        if (packed_->insert(packed_->pack(&pending_[i * columns_]), hashes_[i])) {
+          keep(start + i, 1);
+        }
+      }
+      stopHashingIfFewRepeat(start + n);
+      return;
+    }
     for (std::size_t i = 0; i < n; ++i) {
       if (std::optional<Key> d = table_.atHome(hashes_[i])) {
         prefetch(keysOf(*d));
@@ -334,12 +417,16 @@ private:
         keep(start + i, 1);
       }
     }
-    // Where few rows repeat, hashing costs more than it saves: the rest are
-    // kept as they come, and their repeats dropped after the sort.
-    std::size_t seen = start + n;
+    stopHashingIfFewRepeat(start + n);
+  }
+
+  // Where few rows repeat, hashing costs more than it saves: the rest are
+  // kept as they come, and their repeats dropped after the sort.
+  void stopHashingIfFewRepeat(std::size_t seen) {
     if (seen >= input_.rows / 4 && rows_.size() * 4 > seen * 3) {
       hashing_ = false;
       table_ = IdTable<true>();
+      packed_.reset();
     }
   }
 
@@ -375,6 +462,7 @@ private:
   // Tagged: most rows repeat one seen before, and a probe that reads the
   // keys of a row that is not it costs a miss in memory.
   IdTable<true> table_;
+  std::optional<PackedRows> packed_; // instead of table_, for one or two columns
   bool hashing_ = true;
   std::vector<Key> pending_;
   std::vector<std::string_view> values_;
