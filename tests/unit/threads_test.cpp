@@ -126,6 +126,17 @@ TEST(Threads, CrLfAndEndsOfRelationsAtEveryCount) {
   expectSameAtEveryCount("project(Q, w)\n\n" + q);
 }
 
+TEST(Threads, EmptyLineBetweenRelationsAtEveryByteOffset) {
+  // Line ends are looked for eight bytes at a time: the empty line that ends
+  // R falls at each place within those eight, and so does the text's end.
+  for (std::size_t pad = 0; pad < 8; ++pad) {
+    SCOPED_TRACE(pad);
+    std::string last = "99999,'" + std::string(pad, 'x') + "',1\n";
+    expectSameAtEveryCount("union(R, S)\n\n" + relation("R", 2000, 1, "\n") + last + "\n" +
+                           relation("S", 2000, 2, "\n") + last);
+  }
+}
+
 TEST(Threads, ErrorsAtEveryCount) {
   // A row short of a value deep in a relation: the first error, as on one
   // thread, and not an error of a later chunk.
