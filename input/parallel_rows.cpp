@@ -132,7 +132,7 @@ std::vector<Chunk> relationChunks(const char *begin, const char *limit) {
   bool ended = false;
   const char *from = begin;
   for (std::size_t round = 2 * std::size_t{parallelism()}; !ended && from < limit; round *= 2) {
-    std::size_t left = static_cast<std::size_t>(limit - from);
+    auto left = static_cast<std::size_t>(limit - from);
     std::size_t pieces = std::min(round, (left + chunkBytes - 1) / chunkBytes);
     auto cut = [&](std::size_t i) {
       return i * chunkBytes >= left ? limit : lineStart(begin, from + i * chunkBytes, limit);

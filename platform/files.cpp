@@ -124,7 +124,8 @@ bool readPart(int fd, char *into, std::size_t first, std::size_t last) {
 // did not have exactly its size throughout.
 bool readRegular(int fd, std::size_t size, FileBytes &bytes) {
   constexpr std::size_t partBytes = std::size_t{1} << 24;
-  std::unique_ptr<char[]> block = std::make_unique_for_overwrite<char[]>(size);
+  // new char[] leaves the bytes as they are, which make_unique would zero.
+  std::unique_ptr<char[]> block(new char[size]);
   std::size_t parts = std::min<std::size_t>(parallelism(), (size + partBytes - 1) / partBytes);
   std::vector<char> whole(parts, 0);
   runParts(parts, [&](std::size_t p) {
