@@ -8,8 +8,41 @@
 #include "store/int_value.h"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
+#include <cstdint>
+#include <cstring>
 #include <string>
+
+namespace {
+
+// Byte order of two texts, eight bytes at a time and without a library call:
+// most values are a few bytes long, where calling memcmp costs more than the
+// comparing.
+int compareBytes(std::string_view a, std::string_view b) {
+  static_assert(std::endian::native == std::endian::little, "the first byte is the lowest");
+  std::size_t n = std::min(a.size(), b.size());
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    std::uint64_t x = 0;
+    std::uint64_t y = 0;
+    std::memcpy(&x, a.data() + i, 8);
+    std::memcpy(&y, b.data() + i, 8);
+    if (x != y) {
+      // The first differing byte decides: as the most significant one.
+      int shift = std::countr_zero(x ^ y) & ~7;
+      return ((x >> shift) & 0xFFU) < ((y >> shift) & 0xFFU) ? -1 : 1;
+    }
+  }
+  for (; i < n; ++i) {
+    if (a[i] != b[i]) {
+      return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]) ? -1 : 1;
+    }
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+} // namespace
 
 int compareValues(std::int32_t width, std::string_view a, std::string_view b) {
   if (width == 0) {
@@ -17,8 +50,7 @@ int compareValues(std::int32_t width, std::string_view a, std::string_view b) {
     std::int32_t y = toInt32(b);
     return x < y ? -1 : (x > y ? 1 : 0);
   }
-  int c = a.compare(b);
-  return c < 0 ? -1 : (c > 0 ? 1 : 0);
+  return compareBytes(a, b);
 }
 
 RowCursor::RowCursor(const Table &table) {
@@ -34,7 +66,7 @@ int compareRows(const RowCursor &a, const RowCursor &b) {
   for (std::size_t i = 0; i < a.columns.size(); ++i) {
     int c = 0;
     if (a.widths[i] == 0) {
-      if (a.value(i) == b.value(i)) {
+      if (compareBytes(a.value(i), b.value(i)) == 0) {
         continue; // the same text is the same number, and cheaper to see
       }
       std::int32_t x = a.number(i);

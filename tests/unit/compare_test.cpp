@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <limits>
+#include <random>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -129,6 +130,27 @@ TEST(CompareValues, CharWidthComparesUnsignedBytes) {
   EXPECT_LT(compareValues(-1, "10", "9"), 0);
   // Only the sign is a contract; it is the same both ways round.
   EXPECT_EQ(sign(compareValues(5, "b", "a")), -sign(compareValues(5, "a", "b")));
+}
+
+TEST(CompareValues, LongTextsAgreeWithByteOrder) {
+  // Texts compared eight bytes at a time: pairs that share a prefix of any
+  // length and differ at any place, in bytes on both sides of 0x80.
+  const std::string bytes("\0ab\x7f\x80\xff", 6);
+  std::mt19937 rng(11);
+  std::uniform_int_distribution<std::size_t> length(0, 24);
+  std::uniform_int_distribution<std::size_t> pick(0, bytes.size() - 1);
+  for (int round = 0; round < 5000; ++round) {
+    std::string a;
+    for (std::size_t n = length(rng); a.size() < n;) {
+      a += bytes[pick(rng)];
+    }
+    std::string b = a.substr(0, length(rng) % (a.size() + 1));
+    for (std::size_t n = length(rng); b.size() < n;) {
+      b += bytes[pick(rng)];
+    }
+    int expected = sign(std::string_view(a).compare(b));
+    ASSERT_EQ(sign(compareValues(20, a, b)), expected) << testing::PrintToString(a) << " " << testing::PrintToString(b);
+  }
 }
 
 TEST(CompareRows, TypeComesFromTheFirstOperand) {
