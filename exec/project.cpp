@@ -34,7 +34,7 @@ void evaluateProject(Evaluation &ev, CommandNode &node) {
     input.widths.push_back(c->width);
   }
   input.rows = rowCount(r);
-  input.value = [&](std::size_t column, std::size_t row) { return sources[column]->value(row); };
+  input.columns = sources;
   std::vector<std::size_t> order = projectionOrder(input);
   std::vector<Column *> targets = appendTargets(result, order.size());
   for (std::size_t col = 0; col < targets.size(); ++col) {

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <array>
 #include <cassert>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -128,7 +129,46 @@ private:
   std::vector<Slot> slots_;
 };
 
-std::uint64_t hashText(std::string_view text) { return mix(std::hash<std::string_view>{}(text)); }
+// Eight bytes at a time, inline: texts are mostly a few bytes long, where a
+// library call costs more than the hashing.
+std::uint64_t hashText(std::string_view text) {
+  std::uint64_t hash = mix(text.size() + 0x9E3779B97F4A7C15U);
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, text.data() + i, 8);
+    hash = mix(hash ^ word);
+  }
+  if (i < text.size()) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, text.data() + i, text.size() - i);
+    hash = mix(hash ^ word);
+  }
+  return hash;
+}
+
+// Whether two texts are the same, without a library call (as hashText).
+bool sameText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) {
+    return false;
+  }
+  std::size_t i = 0;
+  for (; i + 8 <= a.size(); i += 8) {
+    std::uint64_t x = 0;
+    std::uint64_t y = 0;
+    std::memcpy(&x, a.data() + i, 8);
+    std::memcpy(&y, b.data() + i, 8);
+    if (x != y) {
+      return false;
+    }
+  }
+  for (; i < a.size(); ++i) {
+    if (a[i] != b[i]) {
+      return false;
+    }
+  }
+  return true;
+}
 
 // The first eight bytes, big-endian and zero-padded: ordering these agrees
 // with byte order wherever they differ.
@@ -147,7 +187,7 @@ std::uint64_t prefixOf(std::string_view text) {
 class TextIds {
 public:
   Key idOf(std::string_view text, std::uint64_t hash) {
-    auto same = [&](Key d) { return texts_[d] == text; };
+    auto same = [&](Key d) { return sameText(texts_[d], text); };
     auto hashOf = [&](Key d) { return hashText(texts_[d]); };
     Key id = table_.find(hash, same, hashOf);
     if (id == texts_.size()) {
@@ -347,7 +387,7 @@ private:
   void readBatch(std::size_t start, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) {
       for (std::size_t c = 0; c < columns_; ++c) {
-        std::string_view v = input_.value(c, start + i);
+        std::string_view v = input_.columns.empty() ? input_.value(c, start + i) : input_.columns[c]->value(start + i);
         values_[i * columns_ + c] = v;
         if (input_.widths[c] != 0) {
           textHashes_[i * columns_ + c] = hashText(v);

@@ -2,6 +2,8 @@
 // can be checked against the bubble passes that define it.
 #pragma once
 
+#include "store/table.h"
+
 #include <cstdint>
 #include <functional>
 #include <string_view>
@@ -13,6 +15,9 @@ struct ProjectionInput {
   std::vector<std::int32_t> widths; // per column
   std::size_t rows = 0;
   std::function<std::string_view(std::size_t, std::size_t)> value;
+  // Where given, the values are read from these, one per column, row by row,
+  // without a call through value.
+  std::vector<const Column *> columns;
 };
 
 // The rows to keep, in output order: ascending by the row comparison, and of

@@ -63,7 +63,7 @@ SetOperand::SetOperand(const Table &table) : table_(table) {
     input.widths.push_back(c->width);
   }
   input.rows = rowCount(table);
-  input.value = [&](std::size_t column, std::size_t row) { return sources[column]->value(row); };
+  input.columns = sources;
   std::vector<std::size_t> order = projectionOrder(input);
   // The copy's cells view the operand's texts, as the result's will: this
   // copy goes with the operator, the texts do not.

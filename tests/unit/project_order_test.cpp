@@ -72,8 +72,8 @@ std::vector<Row> bubblePasses(const std::vector<std::int32_t> &widths, std::vect
 
 // The rows that projectionOrder selects, with their texts.
 std::vector<Row> viaProjectionOrder(const std::vector<std::int32_t> &widths, const std::vector<Row> &rows) {
-  ProjectionInput input{widths, rows.size(),
-                        [&](std::size_t c, std::size_t r) { return std::string_view(rows[r][c]); }};
+  ProjectionInput input{
+      widths, rows.size(), [&](std::size_t c, std::size_t r) { return std::string_view(rows[r][c]); }, {}};
   std::vector<Row> out;
   for (std::size_t r : projectionOrder(input)) {
     EXPECT_LT(r, rows.size());
@@ -144,9 +144,9 @@ TEST(ProjectionOrder, KeepsTheFirstOfEqualRowsWithItsText) {
 
 TEST(ProjectionOrder, DegenerateInputs) {
   EXPECT_TRUE(projectionOrder(ProjectionInput{}).empty());
-  ProjectionInput noRows{{0, 5}, 0, nullptr};
+  ProjectionInput noRows{{0, 5}, 0, nullptr, {}};
   EXPECT_TRUE(projectionOrder(noRows).empty());
-  ProjectionInput oneRow{{0}, 1, [](std::size_t, std::size_t) { return std::string_view("abc"); }};
+  ProjectionInput oneRow{{0}, 1, [](std::size_t, std::size_t) { return std::string_view("abc"); }, {}};
   EXPECT_EQ(projectionOrder(oneRow), (std::vector<std::size_t>{0}));
 }
 
