@@ -116,7 +116,7 @@ void projectionOrderOfTextAndNumber(benchmark::State &state) {
     values[0].emplace_back(pool[pickText(rng)]);
     values[1].emplace_back(numbers[pickNumber(rng)]);
   }
-  ProjectionInput input{{20, 0}, 1000000, [&](std::size_t c, std::size_t r) { return values[c][r]; }};
+  ProjectionInput input{{20, 0}, 1000000, [&](std::size_t c, std::size_t r) { return values[c][r]; }, {}};
   for (auto _ : state) {
     benchmark::DoNotOptimize(projectionOrder(input).size());
   }

@@ -6,7 +6,6 @@
 #include "exec/set_operand.h"
 #include "platform/threads.h"
 
-#include <algorithm>
 #include <string>
 
 namespace {
@@ -20,9 +19,9 @@ constexpr char fromBoth = '=';
 // rows from the p-th of a run of equal shares and B's rows from the first
 // that is not below that A row, so that every row of a part is below every
 // row of the next one and equal rows fall in one part. Each part's steps are
-// found on any thread, then taken in order, so the result is the one pass's
-// exactly. Only where both operands order their columns alike (as ints or as
-// texts).
+// found on any thread and taken in order on the caller, which appends the
+// cells, so the result is the one pass's exactly. Only where both operands
+// order their columns alike (as ints or as texts).
 bool mergeInParts(const Table &a, const Table &b, const std::vector<Column *> &targets) {
   constexpr std::size_t partRows = std::size_t{1} << 14;
   std::size_t na = rowCount(a);
@@ -77,37 +76,25 @@ bool mergeInParts(const Table &a, const Table &b, const std::vector<Column *> &t
     }
     taken.append(bStart[p + 1] - y.row, fromB);
   };
-  // A few parts at a time: their steps found on the threads, then each
-  // column appended to on one thread through those parts in order (columns
-  // share nothing). Steps wait for at most those few parts, in little memory.
-  constexpr std::size_t partsAtOnce = 16;
-  std::vector<std::string> taken(partsAtOnce);
-  RowCursor x(a);
-  RowCursor y(b);
-  for (std::size_t first = 0; first < parts; first += partsAtOnce) {
-    std::size_t count = std::min(partsAtOnce, parts - first);
-    runParts(count, [&](std::size_t k) {
-      taken[k].clear();
-      steps(first + k, taken[k]);
-    });
-    runParts(targets.size(), [&](std::size_t c) {
-      Column &target = *targets[c];
-      const Column &fromFirst = *x.columns[c];
-      const Column &fromSecond = *y.columns[c];
-      for (std::size_t k = 0; k < count; ++k) {
-        std::size_t i = aStart[first + k];
-        std::size_t j = bStart[first + k];
-        for (char step : taken[k]) {
-          if (step == fromB) {
-            appendCell(target, fromSecond, j++);
-          } else {
-            appendCell(target, fromFirst, i++);
-            j += step == fromBoth ? 1 : 0;
-          }
+  auto append = [&](std::size_t p, std::string &taken) {
+    RowCursor x(a);
+    RowCursor y(b);
+    x.row = aStart[p];
+    y.row = bStart[p];
+    for (char step : taken) {
+      if (step == fromB) {
+        appendRow(targets, y);
+        y.advance();
+      } else {
+        appendRow(targets, x);
+        x.advance();
+        if (step == fromBoth) {
+          y.advance();
         }
       }
-    });
-  }
+    }
+  };
+  runInOrder(parts, steps, append);
   return true;
 }
 
