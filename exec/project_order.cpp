@@ -10,6 +10,7 @@
 // one more column.
 #include "exec/project_order.h"
 
+#include "platform/threads.h"
 #include "store/int_value.h"
 
 #include <algorithm>
@@ -210,6 +211,16 @@ public:
     }
   }
 
+  // The ids here of other's texts, by their ids there; those new here are
+  // added.
+  std::vector<Key> adopt(const TextIds &other) {
+    std::vector<Key> idHere(other.texts_.size());
+    for (std::size_t d = 0; d < idHere.size(); ++d) {
+      idHere[d] = idOf(other.texts_[d], hashText(other.texts_[d]));
+    }
+    return idHere;
+  }
+
   // Each id's rank in byte order of the texts.
   [[nodiscard]] std::vector<Key> ranks() const {
     std::vector<Entry> order(texts_.size());
@@ -355,15 +366,16 @@ struct RowKeys {
 // make small batches, to keep their keys in cache.
 class RowKeyReader {
 public:
-  explicit RowKeyReader(const ProjectionInput &input)
+  // Reads the input's rows [first, last).
+  RowKeyReader(const ProjectionInput &input, std::size_t first, std::size_t last)
       : input_(input), columns_(input.widths.size()),
-        batch_(std::clamp<std::size_t>(4096 / (columns_ + 1), 1, maxBatch)), pending_(batch_ * columns_),
-        values_(batch_ * columns_), textHashes_(batch_ * columns_) {
+        batch_(std::clamp<std::size_t>(4096 / (columns_ + 1), 1, maxBatch)), first_(first), last_(last),
+        pending_(batch_ * columns_), values_(batch_ * columns_), textHashes_(batch_ * columns_) {
     if (columns_ <= 2) {
       packed_.emplace(columns_);
     }
-    for (std::size_t start = 0; start < input.rows; start += batch_) {
-      std::size_t n = std::min(batch_, input.rows - start);
+    for (std::size_t start = first; start < last; start += batch_) {
+      std::size_t n = std::min(batch_, last - start);
       readBatch(start, n);
       eachText(n, [&](std::uint64_t h) { texts_.fetchView(h); });
       eachText(n, [&](std::uint64_t h) { texts_.fetchText(h); });
@@ -371,13 +383,37 @@ public:
       if (hashing_) {
         keepDistinct(start, n);
       } else {
-        keep(start, n);
+        keep(start, pending_.data(), n);
       }
     }
-    rankTexts();
   }
 
-  RowKeys take() { return {columns_, std::move(keys_), std::move(rows_)}; }
+  // Takes in the rows that other kept, all of which come after this one's:
+  // those not seen here are kept, their texts given ids here.
+  void absorb(RowKeyReader &other) {
+    std::vector<Key> idHere = texts_.adopt(other.texts_);
+    for (std::size_t k = 0; k < other.keys_.size(); ++k) {
+      if (input_.widths[k % columns_] != 0) {
+        other.keys_[k] = idHere[other.keys_[k]];
+      }
+    }
+    // Rows that other kept unhashed may repeat each other: past them, as
+    // past any row kept unhashed, repeats are dropped after the sort.
+    if (!other.hashing_) {
+      stopHashing();
+    }
+    for (std::size_t r = 0; r < other.rows_.size(); ++r) {
+      const Key *k = &other.keys_[r * columns_];
+      if (!hashing_ || isNew(k, hashKeys(k, k + columns_))) {
+        keep(other.rows_[r], k, 1);
+      }
+    }
+  }
+
+  RowKeys take() {
+    rankTexts();
+    return {columns_, std::move(keys_), std::move(rows_)};
+  }
 
 private:
   static constexpr std::size_t maxBatch = 64;
@@ -427,53 +463,58 @@ private:
 
   // Keeps the rows of the batch not seen before.
   void keepDistinct(std::size_t start, std::size_t n) {
-    if (packed_) {
+    if (!packed_) {
       for (std::size_t i = 0; i < n; ++i) {
-        if (packed_->insert(packed_->pack(&pending_[i * columns_]), hashes_[i])) {
-          keep(start + i, 1);
+        if (std::optional<Key> d = table_.atHome(hashes_[i])) {
+          prefetch(keysOf(*d));
         }
-      }
-      stopHashingIfFewRepeat(start + n);
-      return;
-    }
-    for (std::size_t i = 0; i < n; ++i) {
-      if (std::optional<Key> d = table_.atHome(hashes_[i])) {
-        prefetch(keysOf(*d));
       }
     }
     for (std::size_t i = 0; i < n; ++i) {
-      const Key *row = &pending_[i * columns_];
-      auto same = [&](Key d) {
-        const Key *other = keysOf(d);
-        for (std::size_t c = 0; c < columns_; ++c) {
-          if (row[c] != other[c]) {
-            return false;
-          }
-        }
-        return true;
-      };
-      auto hashOf = [&](Key d) { return hashKeys(keysOf(d), keysOf(d + 1)); };
-      if (table_.find(hashes_[i], same, hashOf) == rows_.size()) {
-        keep(start + i, 1);
+      const Key *k = &pending_[i * columns_];
+      if (isNew(k, hashes_[i])) {
+        keep(start + i, k, 1);
       }
     }
-    stopHashingIfFewRepeat(start + n);
+    stopHashingIfFewRepeat(start + n - first_);
+  }
+
+  // Whether the row of these keys was not seen before; the caller keeps it.
+  bool isNew(const Key *row, std::uint64_t hash) {
+    if (packed_) {
+      return packed_->insert(packed_->pack(row), hash);
+    }
+    auto same = [&](Key d) {
+      const Key *other = keysOf(d);
+      for (std::size_t c = 0; c < columns_; ++c) {
+        if (row[c] != other[c]) {
+          return false;
+        }
+      }
+      return true;
+    };
+    auto hashOf = [&](Key d) { return hashKeys(keysOf(d), keysOf(d + 1)); };
+    return table_.find(hash, same, hashOf) == rows_.size();
   }
 
   // Where few rows repeat, hashing costs more than it saves: the rest are
   // kept as they come, and their repeats dropped after the sort.
   void stopHashingIfFewRepeat(std::size_t seen) {
-    if (seen >= input_.rows / 4 && rows_.size() * 4 > seen * 3) {
-      hashing_ = false;
-      table_ = IdTable<true>();
-      packed_.reset();
+    if (seen >= (last_ - first_) / 4 && rows_.size() * 4 > seen * 3) {
+      stopHashing();
     }
   }
 
-  // Keeps n rows from the input's row first on, their keys pending from that
-  // row's place in the batch on.
-  void keep(std::size_t first, std::size_t n) {
-    const Key *k = &pending_[(first % batch_) * columns_];
+  // Every row from now on is kept: a table's ids must be the kept rows'
+  // places, which rows kept past it would shift.
+  void stopHashing() {
+    hashing_ = false;
+    table_ = IdTable<true>();
+    packed_.reset();
+  }
+
+  // Keeps n rows from the input's row first on, with their keys from k on.
+  void keep(std::size_t first, const Key *k, std::size_t n) {
     keys_.insert(keys_.end(), k, k + n * columns_);
     for (std::size_t r = first; r < first + n; ++r) {
       rows_.push_back(static_cast<Key>(r));
@@ -494,6 +535,8 @@ private:
   const ProjectionInput &input_;
   std::size_t columns_;
   std::size_t batch_;
+  std::size_t first_;
+  std::size_t last_;
   std::vector<Key> keys_;
   std::vector<Key> rows_;
   // One table for every char column: equal texts are equal in any column,
@@ -577,7 +620,34 @@ std::vector<Entry> sortedRows(RowKeys &kept) {
   }
 }
 
+// The least rows of a part read on its own thread. Each part's tables take
+// memory of their own: below about a million rows, that costs more of the
+// input's size than the time it saves is worth.
+std::size_t partRows = std::size_t{1} << 20;
+
+// The rows to sort. Many rows are read in parts on the threads, each part
+// finding its own distinct rows, and the parts then taken in, in order, by
+// the first: only the rows each part kept are hashed twice.
+RowKeys distinctRows(const ProjectionInput &input, std::size_t rows) {
+  std::size_t parts = std::min<std::size_t>(parallelism(), rows / partRows);
+  if (parts <= 1) {
+    return RowKeyReader(input, 0, rows).take();
+  }
+  std::vector<std::optional<RowKeyReader>> readers(parts);
+  runParts(parts, [&](std::size_t p) {
+    RowRange range = partOf(rows, parts, p);
+    readers[p].emplace(input, range.first, range.last);
+  });
+  for (std::size_t p = 1; p < parts; ++p) {
+    readers.front()->absorb(*readers[p]);
+    readers[p].reset();
+  }
+  return readers.front()->take();
+}
+
 } // namespace
+
+void setProjectionPartRows(std::size_t rows) { partRows = std::max<std::size_t>(rows, 1); }
 
 std::vector<std::size_t> projectionOrder(const ProjectionInput &input) {
   std::size_t rows = input.widths.empty() ? 0 : input.rows;
@@ -589,7 +659,7 @@ std::vector<std::size_t> projectionOrder(const ProjectionInput &input) {
   if (rows >= std::numeric_limits<Key>::max()) {
     throw std::length_error("projection of too many rows");
   }
-  RowKeys kept = RowKeyReader(input).take();
+  RowKeys kept = distinctRows(input, rows);
   std::vector<Entry> entries = sortedRows(kept);
   std::vector<std::size_t> order;
   order.reserve(entries.size());

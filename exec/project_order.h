@@ -23,3 +23,7 @@ struct ProjectionInput {
 // The rows to keep, in output order: ascending by the row comparison, and of
 // each group of equal rows only the first in input order.
 std::vector<std::size_t> projectionOrder(const ProjectionInput &input);
+
+// The least rows that a part of a projection read on a thread of its own
+// takes; small in tests, to share small inputs.
+void setProjectionPartRows(std::size_t rows);

@@ -2,6 +2,7 @@
 // bubble passes give: exchange on greater, drop the lookahead row on equal
 // (which ends the pass), repeat while a pass changed something.
 #include "exec/project_order.h"
+#include "platform/threads.h"
 #include "store/int_value.h"
 
 #include <gtest/gtest.h>
@@ -239,4 +240,45 @@ TEST(ProjectionOrder, KeepsOrderWhenTheTextsOutnumberTheirCache) {
                  expected.end());
   EXPECT_EQ(expected.size(), 30000U);
   EXPECT_EQ(viaProjectionOrder(widths, rows), expected);
+}
+
+TEST(ProjectionOrder, PartsReadOnThreadsKeepTheFirstOfEqualRows) {
+  // Enough rows to be read in parts on threads, each part finding its own
+  // distinct rows before the first takes the others in: rows repeat within
+  // and across parts, and one third has no repeats at all, where its part
+  // stops hashing while the others go on. Equal numbers are written two ways ("7", "07"),
+  // so the text kept shows which of equal rows was kept.
+  std::mt19937 rng(9);
+  std::uniform_int_distribution<int> pickNumber(0, 9);
+  std::uniform_int_distribution<int> pickName(0, 29);
+  for (const std::vector<std::int32_t> &widths :
+       {std::vector<std::int32_t>{20}, std::vector<std::int32_t>{0, 20}, std::vector<std::int32_t>{0, 20, 0}}) {
+    for (int distinctThird : {-1, 0, 1, 2}) {
+      constexpr std::size_t count = 100000;
+      std::vector<Row> rows(count);
+      for (std::size_t r = 0; r < count; ++r) {
+        bool distinct = static_cast<int>(r * 3 / count) == distinctThird;
+        for (std::int32_t w : widths) {
+          int n = pickNumber(rng);
+          rows[r].push_back(w == 0     ? (pickNumber(rng) < 5 ? "0" : "") + std::to_string(n)
+                            : distinct ? "u" + std::to_string(r)
+                                       : "name" + std::to_string(pickName(rng)));
+        }
+      }
+      std::vector<Row> expected = rows;
+      std::stable_sort(expected.begin(), expected.end(),
+                       [&](const Row &a, const Row &b) { return compareRow(widths, a, b) < 0; });
+      expected.erase(std::unique(expected.begin(), expected.end(),
+                                 [&](const Row &a, const Row &b) { return compareRow(widths, a, b) == 0; }),
+                     expected.end());
+      setProjectionPartRows(std::size_t{1} << 15);
+      for (unsigned threads : {1U, 2U, 8U}) {
+        setParallelism(threads);
+        EXPECT_TRUE(viaProjectionOrder(widths, rows) == expected)
+            << widths.size() << " columns, distinct third " << distinctThird << ", " << threads << " threads";
+      }
+      setParallelism(1);
+      setProjectionPartRows(std::size_t{1} << 20);
+    }
+  }
 }
