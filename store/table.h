@@ -6,8 +6,11 @@
 #include <cstdint>
 #include <deque>
 #include <limits>
+#include <memory>
+#include <new>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Where one value lies: its text is length bytes at offset from its column's
@@ -23,6 +26,16 @@ struct Cell {
 // One attribute. width is 0 for int, n for char(n), -1 in the schema head.
 // Its cells are kept as two arrays, offsets and lengths, so that no padding
 // rounds a cell up to eight bytes.
+// An allocator under which a vector's resize leaves the new numbers as they
+// are: the threads that fill a relation's cells then touch its pages, where
+// zeroing them first would take one thread over all of them.
+template <class T> struct LeftAsIs : std::allocator<T> {
+  template <class U> void construct(U *p) noexcept { ::new (static_cast<void *>(p)) U; }
+  template <class U, class... Args> void construct(U *p, Args &&...args) {
+    ::new (static_cast<void *>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
 struct Column {
   static constexpr std::uint8_t outlier = std::numeric_limits<std::uint8_t>::max();
   static constexpr std::size_t bytesPerValue = sizeof(Cell::offset) + sizeof(Cell::length);
@@ -32,8 +45,8 @@ struct Column {
   Column *next = nullptr;
   std::string qualifier;      // in an operator's result: the named relation it came from, if any (R in R.a)
   const char *base = nullptr; // set by the first text stored, or taken from a source column
-  std::vector<std::uint32_t> offsets;
-  std::vector<std::uint8_t> lengths;
+  std::vector<std::uint32_t, LeftAsIs<std::uint32_t>> offsets;
+  std::vector<std::uint8_t, LeftAsIs<std::uint8_t>> lengths;
   std::vector<std::string_view> outliers;
   std::size_t valueBytes = 0; // text bytes of all its values, shared or not
 
