@@ -18,6 +18,7 @@
 #include <cassert>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <numeric>
@@ -212,11 +213,16 @@ public:
   }
 
   // The ids here of other's texts, by their ids there; those new here are
-  // added.
-  std::vector<Key> adopt(const TextIds &other) {
+  // added. A text kept here as other holds it may view other's copy, once
+  // this table's own copies are full: other's copies move here with it.
+  std::vector<Key> adopt(TextIds &other) {
     std::vector<Key> idHere(other.texts_.size());
     for (std::size_t d = 0; d < idHere.size(); ++d) {
       idHere[d] = idOf(other.texts_[d], hashText(other.texts_[d]));
+    }
+    for (std::vector<std::unique_ptr<char[]>> *copies : {&other.chunks_, &other.adopted_}) {
+      std::move(copies->begin(), copies->end(), std::back_inserter(adopted_));
+      copies->clear();
     }
     return idHere;
   }
@@ -267,6 +273,7 @@ private:
   IdTable<true> table_;
   std::vector<std::string_view> texts_;
   std::vector<std::unique_ptr<char[]>> chunks_;
+  std::vector<std::unique_ptr<char[]>> adopted_; // copies that other tables made
   std::size_t used_ = 0;
 };
 

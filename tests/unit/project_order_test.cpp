@@ -282,3 +282,30 @@ TEST(ProjectionOrder, PartsReadOnThreadsKeepTheFirstOfEqualRows) {
     }
   }
 }
+
+TEST(ProjectionOrder, PartsOnThreadsKeepTextsPastTheirCopies) {
+  // More distinct texts in each part than a part copies aside, so that the
+  // first part keeps the other's texts as the other holds them: they must
+  // stay readable once the other part is gone.
+  std::mt19937 rng(3);
+  std::uniform_int_distribution<int> pickLetter('a', 'z');
+  std::vector<Row> rows;
+  for (int t = 0; t < 40000; ++t) {
+    std::string text(150, ' ');
+    for (char &c : text) {
+      c = static_cast<char>(pickLetter(rng));
+    }
+    rows.push_back({text});
+    rows.push_back({text});
+  }
+  std::shuffle(rows.begin(), rows.end(), rng);
+  const std::vector<std::int32_t> widths = {200};
+  std::vector<Row> expected = rows;
+  std::sort(expected.begin(), expected.end());
+  expected.erase(std::unique(expected.begin(), expected.end()), expected.end());
+  setProjectionPartRows(std::size_t{1} << 15);
+  setParallelism(2);
+  EXPECT_TRUE(viaProjectionOrder(widths, rows) == expected);
+  setParallelism(1);
+  setProjectionPartRows(std::size_t{1} << 20);
+}
