@@ -29,6 +29,17 @@ only_files() { # only_files CASE FILE...
   [[ $want == "$have" ]] || bad "$case: files left: $have (expected $want)"
 }
 
+# product(R, S) of two relations of N rows each: a result of N * N rows.
+product_input() {
+  python3 -c "
+print('product(R, S)')
+for name in 'RS':
+    print(f'{name}(a{name} int)')
+    for i in range($1): print(i)
+    print()
+"
+}
+
 # An input of about 2 MB whose output is larger still.
 "$here/union_input.py" 100000 >input.txt
 
@@ -70,13 +81,7 @@ tail -n 2 target/real.txt | head -n 1 | grep -q "^99999,'name number 99999'$" ||
 if [[ -z $sanitized ]]; then
   case="out of memory"
   rm -rf target link.txt
-  python3 -c "
-print('product(R, S)')
-for name in 'RS':
-    print(f'{name}(a{name} int)')
-    for i in range(10000): print(i)
-    print()
-" >big.txt
+  product_input 10000 >big.txt
   status=0
   (
     ulimit -v 400000
@@ -108,13 +113,7 @@ fi
 # that cannot be held must still leave the old output and nothing else.
 case="a result too large after the copy went ahead"
 rm -rf target link.txt big.txt
-python3 -c "
-print('product(R, S)')
-for name in 'RS':
-    print(f'{name}(a{name} int)')
-    for i in range(100000): print(i)
-    print()
-" >huge.txt
+product_input 100000 >huge.txt
 cp old.txt out.txt
 status=0
 "$bin" --threads 2 huge.txt out.txt >/dev/null 2>stderr.txt </dev/null || status=$?

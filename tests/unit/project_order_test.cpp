@@ -71,6 +71,16 @@ std::vector<Row> bubblePasses(const std::vector<std::int32_t> &widths, std::vect
   return rows;
 }
 
+// The defined outcome for inputs too large for the bubble passes: a stable
+// sort that keeps the first of equal rows.
+std::vector<Row> firstOfEqualRowsInOrder(const std::vector<std::int32_t> &widths, std::vector<Row> rows) {
+  std::stable_sort(rows.begin(), rows.end(), [&](const Row &a, const Row &b) { return compareRow(widths, a, b) < 0; });
+  rows.erase(
+      std::unique(rows.begin(), rows.end(), [&](const Row &a, const Row &b) { return compareRow(widths, a, b) == 0; }),
+      rows.end());
+  return rows;
+}
+
 // The rows that projectionOrder selects, with their texts.
 std::vector<Row> viaProjectionOrder(const std::vector<std::int32_t> &widths, const std::vector<Row> &rows) {
   ProjectionInput input{
@@ -215,9 +225,7 @@ TEST(ProjectionOrder, MatchesBubblePassesWithThousandsOfDistinctTexts) {
 TEST(ProjectionOrder, KeepsOrderWhenTheTextsOutnumberTheirCache) {
   // Some megabytes of distinct texts of up to 300 bytes, each twice, in two
   // char columns: past what is copied aside for comparing, and on both sides
-  // of the length up to which texts are copied. The defined outcome is a
-  // stable sort that keeps the first of equal rows (too many rows for the
-  // bubble passes).
+  // of the length up to which texts are copied.
   std::mt19937 rng(5);
   std::uniform_int_distribution<int> pickLetter('a', 'c');
   std::uniform_int_distribution<int> pickLength(200, 300);
@@ -232,12 +240,7 @@ TEST(ProjectionOrder, KeepsOrderWhenTheTextsOutnumberTheirCache) {
   }
   std::shuffle(rows.begin(), rows.end(), rng);
   const std::vector<std::int32_t> widths = {20, 20};
-  std::vector<Row> expected = rows;
-  std::stable_sort(expected.begin(), expected.end(),
-                   [&](const Row &a, const Row &b) { return compareRow(widths, a, b) < 0; });
-  expected.erase(std::unique(expected.begin(), expected.end(),
-                             [&](const Row &a, const Row &b) { return compareRow(widths, a, b) == 0; }),
-                 expected.end());
+  std::vector<Row> expected = firstOfEqualRowsInOrder(widths, rows);
   EXPECT_EQ(expected.size(), 30000U);
   EXPECT_EQ(viaProjectionOrder(widths, rows), expected);
 }
@@ -265,12 +268,7 @@ TEST(ProjectionOrder, PartsReadOnThreadsKeepTheFirstOfEqualRows) {
                                        : "name" + std::to_string(pickName(rng)));
         }
       }
-      std::vector<Row> expected = rows;
-      std::stable_sort(expected.begin(), expected.end(),
-                       [&](const Row &a, const Row &b) { return compareRow(widths, a, b) < 0; });
-      expected.erase(std::unique(expected.begin(), expected.end(),
-                                 [&](const Row &a, const Row &b) { return compareRow(widths, a, b) == 0; }),
-                     expected.end());
+      std::vector<Row> expected = firstOfEqualRowsInOrder(widths, rows);
       setProjectionPartRows(std::size_t{1} << 15);
       for (unsigned threads : {1U, 2U, 8U}) {
         setParallelism(threads);
@@ -300,9 +298,7 @@ TEST(ProjectionOrder, PartsOnThreadsKeepTextsPastTheirCopies) {
   }
   std::shuffle(rows.begin(), rows.end(), rng);
   const std::vector<std::int32_t> widths = {200};
-  std::vector<Row> expected = rows;
-  std::sort(expected.begin(), expected.end());
-  expected.erase(std::unique(expected.begin(), expected.end()), expected.end());
+  std::vector<Row> expected = firstOfEqualRowsInOrder(widths, rows);
   setProjectionPartRows(std::size_t{1} << 15);
   setParallelism(2);
   EXPECT_TRUE(viaProjectionOrder(widths, rows) == expected);
