@@ -39,6 +39,9 @@
 
 namespace {
 
+// How much a file written behind takes before the disk is told of it.
+constexpr std::size_t writebackPiece = std::size_t{8} << 20;
+
 #ifdef _WIN32
 using Sink = HANDLE;
 
@@ -73,11 +76,22 @@ bool writeAll(Sink sink, const char *data, std::size_t size) {
 }
 #endif
 
+// Has the disk start on what was written to the file so far that it has not
+// been given yet, so that the fsync at the end waits only for the last of it.
+// A hint: fsync reports what failed.
+void startWriteback([[maybe_unused]] Sink sink) {
+#ifdef __linux__
+  sync_file_range(sink, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
 // A stream buffer that writes to a descriptor. Its block is allocated before
 // any write, since a stream hides an allocation failure as a failed write.
+// Written behind, a regular file goes to the disk as it is written.
 class SinkBuffer : public std::streambuf {
 public:
-  explicit SinkBuffer(Sink sink) : sink_(sink), block_(std::size_t{1} << 16) {
+  enum class Behind : bool { no, yes };
+  SinkBuffer(Sink sink, Behind behind) : sink_(sink), behind_(behind), block_(std::size_t{1} << 16) {
     setp(block_.data(), block_.data() + block_.size());
   }
   [[nodiscard]] bool failed() const { return failed_; }
@@ -99,8 +113,7 @@ protected:
         return 0;
       }
       if (size >= static_cast<std::streamsize>(block_.size())) {
-        failed_ = failed_ || !writeAll(sink_, data, static_cast<std::size_t>(size));
-        return failed_ ? 0 : size;
+        return send(data, static_cast<std::size_t>(size)) ? size : 0;
       }
     }
     std::memcpy(pptr(), data, static_cast<std::size_t>(size));
@@ -112,19 +125,30 @@ protected:
 private:
   bool drain() {
     auto used = static_cast<std::size_t>(pptr() - pbase());
-    failed_ = failed_ || !writeAll(sink_, pbase(), used);
     setp(block_.data(), block_.data() + block_.size());
+    return send(block_.data(), used);
+  }
+  bool send(const char *data, std::size_t size) {
+    failed_ = failed_ || !writeAll(sink_, data, size);
+    unhinted_ += size;
+    if (behind_ == Behind::yes && !failed_ && unhinted_ >= writebackPiece) {
+      startWriteback(sink_);
+      unhinted_ = 0;
+    }
     return !failed_;
   }
 
   Sink sink_;
+  Behind behind_;
   std::vector<char> block_;
   bool failed_ = false;
+  std::size_t unhinted_ = 0; // bytes written since the disk was last told
 };
 
 // Runs write over the descriptor; false when a byte did not get there.
-bool writeTo(Sink sink, const std::function<void(std::ostream &)> &write) {
-  SinkBuffer buffer(sink);
+bool writeTo(Sink sink, const std::function<void(std::ostream &)> &write,
+             SinkBuffer::Behind behind = SinkBuffer::Behind::no) {
+  SinkBuffer buffer(sink, behind);
   std::ostream out(&buffer);
   write(out);
   out.flush();
@@ -270,7 +294,8 @@ bool writeInPlace(const std::string &path, const struct stat &before,
   if (fd.get() < 0 || fstat(fd.get(), &now) != 0 || now.st_dev != before.st_dev || now.st_ino != before.st_ino) {
     return false; // the name was given to another file meanwhile
   }
-  return ftruncate(fd.get(), 0) == 0 && writeTo(fd.get(), write) && fsync(fd.get()) == 0 && fd.close();
+  return ftruncate(fd.get(), 0) == 0 && writeTo(fd.get(), write, SinkBuffer::Behind::yes) && fsync(fd.get()) == 0 &&
+         fd.close();
 }
 
 // A folder that the user may write but not list opens only as a path; that
@@ -462,7 +487,7 @@ bool writePrepared(const std::string &path, Replacement &r, const std::function<
   case Replacement::Way::inPlace:
     return writeInPlace(path, r.old, write);
   case Replacement::Way::throughTemporary:
-    return writeTo(r.temporary.fd.get(), write) && publishTemporary(r);
+    return writeTo(r.temporary.fd.get(), write, SinkBuffer::Behind::yes) && publishTemporary(r);
   case Replacement::Way::fail:
     break;
   }
@@ -551,12 +576,14 @@ void FileHead::sendAhead() {
   Sending &s = *sending;
   try {
     s.thread = std::thread([&s, head = head_] {
-      constexpr std::size_t piece = std::size_t{8} << 20;
       int fd = s.replacement.temporary.fd.get();
       bool ok = true;
-      for (std::size_t at = 0; ok && at < head.size(); at += piece) {
-        ok = !s.stop.load(std::memory_order_relaxed) &&
-             writeAll(fd, head.data() + at, std::min(piece, head.size() - at));
+      for (std::size_t at = 0; ok && at < head.size(); at += writebackPiece) {
+        std::size_t size = std::min(writebackPiece, head.size() - at);
+        ok = !s.stop.load(std::memory_order_relaxed) && writeAll(fd, head.data() + at, size);
+        if (ok) {
+          startWriteback(fd);
+        }
       }
       s.sent = ok;
     });
@@ -586,7 +613,8 @@ bool FileHead::finish(const std::function<void(std::ostream &)> &rest) {
     sending_->thread.join();
     std::unique_ptr<Sending> s = std::move(sending_);
     if (s->sent) {
-      return writeTo(s->replacement.temporary.fd.get(), rest) && publishTemporary(s->replacement);
+      return writeTo(s->replacement.temporary.fd.get(), rest, SinkBuffer::Behind::yes) &&
+             publishTemporary(s->replacement);
     }
     // A write failed (a full disk): the whole way again, from a fresh start,
     // gives the outcome and the message a run without a head start would.
