@@ -3,13 +3,15 @@
 // in one pass with no checks, keep each as an offset and a length, then
 // write the file and the first relation's values again under a new header,
 // and make the output durable as tabulon does (fsync of the file and its
-// folder). On a rename input its output equals tabulon's byte for byte.
+// folder, the disk told of each 8 MB as it is written). On a rename input
+// its output equals tabulon's byte for byte.
 // With 2 threads (its two-thread twin) it reads the file in two halves at
 // once, finds each relation's values in two halves at once, and forms the
 // rows while the copy of the input is written.
 //   c++ -O2 -std=c++20 -pthread bench/floor.cpp -o /tmp/floor
 //   /tmp/floor 1 /tmp/bench-data/1000000/rename/input.txt /tmp/floor-out.txt
 //   /tmp/floor 2 /tmp/bench-data/1000000/rename/input.txt /tmp/floor-out.txt
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -65,14 +67,22 @@ void form(const char *text, const Values &values, std::size_t columns, std::stri
   }
 }
 
+// Written as tabulon writes: the disk is told of every 8 MB as it goes, so
+// that the fsync at the end waits only for the last of it.
 bool writeAll(int fd, const char *data, std::size_t size) {
+  static std::size_t unhinted = 0;
   while (size > 0) {
-    ssize_t done = ::write(fd, data, size);
+    ssize_t done = ::write(fd, data, std::min(size, std::size_t{8} << 20));
     if (done <= 0) {
       return false;
     }
     data += done;
     size -= static_cast<std::size_t>(done);
+    unhinted += static_cast<std::size_t>(done);
+    if (unhinted >= std::size_t{8} << 20) {
+      sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+      unhinted = 0;
+    }
   }
   return true;
 }
