@@ -18,26 +18,43 @@ namespace {
 
 // Byte order of two texts, eight bytes at a time and without a library call:
 // most values are a few bytes long, where calling memcmp costs more than the
-// comparing.
-int compareBytes(std::string_view a, std::string_view b) {
-  static_assert(std::endian::native == std::endian::little, "the first byte is the lowest");
+// comparing. Words are compared with their first byte as the most
+// significant; the last few bytes are read as one word too, in pieces that
+// may overlap, which keeps their order since what overlaps is equal.
+[[gnu::always_inline]] inline int compareBytes(std::string_view a, std::string_view b) {
+  static_assert(std::endian::native == std::endian::little, "words are byte-swapped to compare");
+  auto word = [](const char *p) {
+    std::uint64_t w = 0;
+    std::memcpy(&w, p, 8);
+    return __builtin_bswap64(w);
+  };
+  auto tail = [](const char *p, std::size_t n) -> std::uint64_t {
+    if (n >= 4) {
+      std::uint32_t head = 0;
+      std::uint32_t last = 0;
+      std::memcpy(&head, p, 4);
+      std::memcpy(&last, p + n - 4, 4);
+      return (std::uint64_t{__builtin_bswap32(head)} << 32U) | __builtin_bswap32(last);
+    }
+    if (n == 0) {
+      return 0;
+    }
+    auto byte = [p](std::size_t i) { return std::uint64_t{static_cast<unsigned char>(p[i])}; };
+    return (byte(0) << 16U) | (byte(n / 2) << 8U) | byte(n - 1);
+  };
   std::size_t n = std::min(a.size(), b.size());
   std::size_t i = 0;
   for (; i + 8 <= n; i += 8) {
-    std::uint64_t x = 0;
-    std::uint64_t y = 0;
-    std::memcpy(&x, a.data() + i, 8);
-    std::memcpy(&y, b.data() + i, 8);
+    std::uint64_t x = word(a.data() + i);
+    std::uint64_t y = word(b.data() + i);
     if (x != y) {
-      // The first differing byte decides: as the most significant one.
-      int shift = std::countr_zero(x ^ y) & ~7;
-      return ((x >> shift) & 0xFFU) < ((y >> shift) & 0xFFU) ? -1 : 1;
+      return x < y ? -1 : 1;
     }
   }
-  for (; i < n; ++i) {
-    if (a[i] != b[i]) {
-      return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]) ? -1 : 1;
-    }
+  std::uint64_t x = tail(a.data() + i, n - i);
+  std::uint64_t y = tail(b.data() + i, n - i);
+  if (x != y) {
+    return x < y ? -1 : 1;
   }
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
@@ -64,16 +81,12 @@ RowCursor::RowCursor(const Table &table) {
 
 int compareRows(const RowCursor &a, const RowCursor &b) {
   for (std::size_t i = 0; i < a.columns.size(); ++i) {
-    int c = 0;
-    if (a.widths[i] == 0) {
-      if (compareBytes(a.value(i), b.value(i)) == 0) {
-        continue; // the same text is the same number, and cheaper to see
-      }
+    // The same text is the same number, and cheaper to see.
+    int c = compareBytes(a.value(i), b.value(i));
+    if (c != 0 && a.widths[i] == 0) {
       std::int32_t x = a.number(i);
       std::int32_t y = b.number(i);
       c = x < y ? -1 : (x > y ? 1 : 0);
-    } else {
-      c = compareValues(a.widths[i], a.value(i), b.value(i));
     }
     if (c != 0) {
       return c;
