@@ -6,7 +6,10 @@
 #include "exec/set_operand.h"
 #include "platform/threads.h"
 
+#include <algorithm>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -15,15 +18,72 @@ constexpr char fromA = 'a';
 constexpr char fromB = 'b';
 constexpr char fromBoth = '=';
 
+// A text that a part could not place within its result column's reach: it
+// goes among the column's outliers after the part, in row order.
+struct Aside {
+  std::size_t row;
+  std::size_t column;
+  std::string_view text;
+};
+
+// One part of the merge: the steps it takes, where its rows go in the
+// result, and what it placed.
+struct MergePart {
+  std::string taken;
+  std::size_t first = 0;
+  std::vector<std::size_t> valueBytes; // per column
+  std::vector<Aside> aside;
+};
+
+// Puts the rows that part's steps take from a and b into the result columns
+// at part.first on, as appendCell would append them, but for texts out of
+// reach, which are left aside.
+void placePart(const MergePart &part, std::size_t aRow, std::size_t bRow, const RowCursor &a, const RowCursor &b,
+               const std::vector<Column *> &targets, MergePart &placed) {
+  for (std::size_t col = 0; col < targets.size(); ++col) {
+    Column &target = *targets[col];
+    std::size_t bytes = 0;
+    auto put = [&](std::size_t at, const Column &source, std::size_t row) {
+      Cell cell = source.cell(row);
+      if (source.base != target.base || cell.length == Column::outlier) {
+        std::string_view text = source.value(row);
+        if (!cellInReach(target, text, cell)) {
+          placed.aside.push_back({at, col, text});
+          return;
+        }
+      }
+      target.offsets[at] = cell.offset;
+      target.lengths[at] = cell.length;
+      bytes += cell.length;
+    };
+    const Column &sourceA = *a.columns[col];
+    const Column &sourceB = *b.columns[col];
+    std::size_t x = aRow;
+    std::size_t y = bRow;
+    std::size_t at = part.first;
+    for (char step : part.taken) {
+      if (step == fromB) {
+        put(at++, sourceB, y++);
+      } else {
+        put(at++, sourceA, x++);
+        y += step == fromBoth ? 1 : 0;
+      }
+    }
+    placed.valueBytes[col] = bytes;
+  }
+}
+
 // The merge cut into parts that threads can compare apart: part p takes A's
 // rows from the p-th of a run of equal shares and B's rows from the first
 // that is not below that A row, so that every row of a part is below every
-// row of the next one and equal rows fall in one part. Each part's steps are
-// found on any thread and taken in order on the caller, which appends the
-// cells, so the result is the one pass's exactly. Only where both operands
-// order their columns alike (as ints or as texts).
+// row of the next one and equal rows fall in one part. A batch of parts
+// finds its steps on the threads; then, their rows' places in the result
+// known, the threads put them there; then texts out of reach are kept aside
+// in row order. The result is the one pass's exactly. Only where both
+// operands order their columns alike (as ints or as texts).
 bool mergeInParts(const Table &a, const Table &b, const std::vector<Column *> &targets) {
   constexpr std::size_t partRows = std::size_t{1} << 14;
+  constexpr std::size_t batchParts = 16; // whose steps are held at once
   std::size_t na = rowCount(a);
   std::size_t nb = rowCount(b);
   if (parallelism() == 1 || na < 4 * partRows) {
@@ -34,6 +94,11 @@ bool mergeInParts(const Table &a, const Table &b, const std::vector<Column *> &t
   for (std::size_t i = 0; i < ra.widths.size(); ++i) {
     if ((ra.widths[i] == 0) != (rb.widths[i] == 0)) {
       return false;
+    }
+  }
+  for (const Column *target : targets) {
+    if (target->base == nullptr || target->size() != 0) {
+      return false; // the one pass sets the base
     }
   }
   std::size_t parts = na / partRows;
@@ -60,6 +125,7 @@ bool mergeInParts(const Table &a, const Table &b, const std::vector<Column *> &t
     RowCursor y(b);
     x.row = aStart[p];
     y.row = bStart[p];
+    taken.clear();
     for (; x.row < aStart[p + 1]; x.advance()) {
       int c = -1;
       while (y.row < bStart[p + 1] && (c = compareRows(x, y)) > 0) {
@@ -76,25 +142,36 @@ bool mergeInParts(const Table &a, const Table &b, const std::vector<Column *> &t
     }
     taken.append(bStart[p + 1] - y.row, fromB);
   };
-  auto append = [&](std::size_t p, std::string &taken) {
-    RowCursor x(a);
-    RowCursor y(b);
-    x.row = aStart[p];
-    y.row = bStart[p];
-    for (char step : taken) {
-      if (step == fromB) {
-        appendRow(targets, y);
-        y.advance();
-      } else {
-        appendRow(targets, x);
-        x.advance();
-        if (step == fromBoth) {
-          y.advance();
-        }
+  std::vector<MergePart> batch(batchParts);
+  std::size_t rows = 0;
+  for (std::size_t from = 0; from < parts; from += batchParts) {
+    std::size_t count = std::min(batchParts, parts - from);
+    runParts(count, [&](std::size_t q) { steps(from + q, batch[q].taken); });
+    for (std::size_t q = 0; q < count; ++q) {
+      batch[q].first = rows;
+      rows += batch[q].taken.size();
+      batch[q].valueBytes.assign(targets.size(), 0);
+      batch[q].aside.clear();
+    }
+    for (Column *target : targets) {
+      target->offsets.resize(rows);
+      target->lengths.resize(rows);
+    }
+    runParts(count, [&](std::size_t q) {
+      placePart(batch[q], aStart[from + q], bStart[from + q], ra, rb, targets, batch[q]);
+    });
+    for (std::size_t q = 0; q < count; ++q) {
+      for (const Aside &aside : batch[q].aside) {
+        Column &target = *targets[aside.column];
+        Cell cell = cellAside(target, aside.text);
+        target.offsets[aside.row] = cell.offset;
+        target.lengths[aside.row] = cell.length;
+      }
+      for (std::size_t col = 0; col < targets.size(); ++col) {
+        targets[col]->valueBytes += batch[q].valueBytes[col];
       }
     }
-  };
-  runInOrder(parts, steps, append);
+  }
   return true;
 }
 

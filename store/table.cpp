@@ -1,6 +1,7 @@
 // Creation of relations and columns, and the placing of value texts.
 #include "store/table.h"
 
+#include <cassert>
 #include <cstdint>
 #include <limits>
 #include <stdexcept>
@@ -20,22 +21,30 @@ Column *linkColumn(Column *last, Column *column) {
   return column;
 }
 
-void appendStoredAside(Column &column, std::string_view stored) {
+Cell cellAside(Column &column, std::string_view stored) {
+  assert(column.base != nullptr);
   if (stored.empty()) {
-    column.push({});
-    return;
+    return {};
   }
-  if (column.base == nullptr) {
+  if (column.outliers.size() >= std::numeric_limits<std::uint32_t>::max()) {
+    throw std::length_error("too many values out of a column's reach");
+  }
+  column.outliers.push_back(stored);
+  column.valueBytes += stored.size();
+  return {static_cast<std::uint32_t>(column.outliers.size() - 1), Column::outlier};
+}
+
+void appendStoredAside(Column &column, std::string_view stored) {
+  if (column.base == nullptr && !stored.empty()) {
     column.base = stored.data();
     appendStored(column, stored);
     return;
   }
-  column.valueBytes += stored.size();
-  if (column.outliers.size() >= std::numeric_limits<std::uint32_t>::max()) {
-    throw std::length_error("too many values out of a column's reach");
+  if (column.base == nullptr) {
+    column.push({});
+    return;
   }
-  column.push({static_cast<std::uint32_t>(column.outliers.size()), Column::outlier});
-  column.outliers.push_back(stored);
+  column.push(cellAside(column, stored));
 }
 
 std::string typeText(std::int32_t width) { return width == 0 ? "int" : "char(" + std::to_string(width) + ")"; }

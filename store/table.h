@@ -86,16 +86,30 @@ Column *createColumn(Table &table, std::string name, std::int32_t width);
 // Links column after last and returns it, the new last column.
 Column *linkColumn(Column *last, Column *column);
 
+// The cell that places stored within column's reach from its base, if it
+// is: then cell is set and the column is left as it is.
+[[gnu::always_inline]] inline bool cellInReach(const Column &column, std::string_view stored, Cell &cell) {
+  // Unsigned distance: a text before the base wraps to a huge one.
+  std::uintptr_t offset =
+      reinterpret_cast<std::uintptr_t>(stored.data()) - reinterpret_cast<std::uintptr_t>(column.base);
+  if (column.base == nullptr || offset > std::numeric_limits<std::uint32_t>::max() ||
+      stored.size() >= Column::outlier) {
+    return false;
+  }
+  cell = {static_cast<std::uint32_t>(offset), static_cast<std::uint8_t>(stored.size())};
+  return true;
+}
+// The cell of a text out of reach of column, whose base is set: the text is
+// kept among its outliers (an empty one needs no place). Counts its bytes.
+Cell cellAside(Column &column, std::string_view stored);
+
 // Appends a text that outlives the table (the input's bytes, which every
 // relation views) without copying it.
 void appendStoredAside(Column &column, std::string_view stored);
 [[gnu::always_inline]] inline void appendStored(Column &column, std::string_view stored) {
-  // Unsigned distance: a text before the base wraps to a huge one.
-  std::uintptr_t offset =
-      reinterpret_cast<std::uintptr_t>(stored.data()) - reinterpret_cast<std::uintptr_t>(column.base);
-  if (column.base != nullptr && offset <= std::numeric_limits<std::uint32_t>::max() &&
-      stored.size() < Column::outlier) {
-    column.push({static_cast<std::uint32_t>(offset), static_cast<std::uint8_t>(stored.size())});
+  Cell cell;
+  if (cellInReach(column, stored, cell)) {
+    column.push(cell);
     column.valueBytes += stored.size();
   } else {
     appendStoredAside(column, stored);
