@@ -7,6 +7,7 @@
 #include "input/command.h"
 #include "store/database.h"
 
+class ResultLifetimes;
 class Trace;
 
 struct Evaluation {
@@ -14,4 +15,5 @@ struct Evaluation {
   Command &command;
   MemoryBudget &budget;
   Trace *trace = nullptr;
+  const ResultLifetimes *lifetimes = nullptr; // while the command is evaluated
 };

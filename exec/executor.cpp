@@ -10,12 +10,14 @@
 
 namespace {
 
-void evaluateAll(Evaluation &ev) {
-  CommandNode *head = ev.command.head();
+void evaluateAll(Evaluation &run) {
+  CommandNode *head = run.command.head();
   if (head->prev == nullptr) {
     return;
   }
-  ResultLifetimes lifetimes(ev.command);
+  ResultLifetimes lifetimes(run.command);
+  Evaluation ev = run;
+  ev.lifetimes = &lifetimes;
   for (CommandNode *node = head->prev; node != head; node = node->prev) {
     if (ev.trace != nullptr) {
       ev.trace->operatorStarts(*node);

@@ -7,6 +7,10 @@
 
 ResultLifetimes::ResultLifetimes(const Command &command) : readers_(command.nodes.size(), 0), root_(command.root()) {
   for (const CommandNode &node : command.nodes) {
+    if (node.kind == NodeKind::name) {
+      ++named_[node.text];
+    }
+    renames_ = renames_ || node.kind == NodeKind::renameOp;
     for (int position = 1; position <= factsOf(node.kind).relationOperands; ++position) {
       int id = operandId(node, position);
       if (id > 0 && static_cast<std::size_t>(id) < readers_.size()) {
@@ -62,4 +66,22 @@ void ResultLifetimes::evaluated(Evaluation &ev, CommandNode &node) {
     ++p->second.reads;
     readOnce(ev, node);
   }
+}
+
+bool ResultLifetimes::readOnlyBy(const Evaluation &ev, const CommandNode &op, int position) const {
+  if (ev.trace != nullptr || renames_) {
+    return false; // the explanation shows the relations after the run; a rename moves names
+  }
+  const CommandNode *operand = ev.command.findNode(operandId(op, position));
+  if (operand == nullptr || operand->kind != NodeKind::name) {
+    return false;
+  }
+  // Without renames a name stands for one relation throughout, and no other
+  // name for it: any other word of the command like it may be a reader.
+  auto named = named_.find(operand->text);
+  return named != named_.end() && named->second == 1;
+}
+
+bool readOnlyBy(const Evaluation &ev, const CommandNode &op, int position) {
+  return ev.lifetimes != nullptr && ev.lifetimes->readOnlyBy(ev, op, position);
 }

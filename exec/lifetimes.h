@@ -4,6 +4,7 @@
 
 #include "exec/evaluation.h"
 
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -15,6 +16,8 @@ public:
   // After node was evaluated: its operands have been read once more, and its
   // result gains node's readers. Frees every result that no one will read.
   void evaluated(Evaluation &ev, CommandNode &node);
+  // See the free function below.
+  [[nodiscard]] bool readOnlyBy(const Evaluation &ev, const CommandNode &op, int position) const;
 
 private:
   void addReaders(const Table &table, CommandNode &holder, int readers);
@@ -27,4 +30,11 @@ private:
   };
   std::unordered_map<const Table *, Pending> pending_;
   const CommandNode *root_;
+  std::unordered_map<std::string, int> named_; // name nodes by their text
+  bool renames_ = false;                       // whether the command renames
 };
+
+// Whether operand position of op names a relation of the file that nothing
+// but op reads, in the command or after it: then op may give back its
+// memory as it reads it.
+bool readOnlyBy(const Evaluation &ev, const CommandNode &op, int position);

@@ -16,6 +16,8 @@ class SetOperand {
 public:
   explicit SetOperand(const Table &table);
   [[nodiscard]] const Table &rows() const { return copy_ != nullptr ? *copy_ : table_; }
+  // Whether rows() is a copy, which goes with this operand.
+  [[nodiscard]] bool isCopy() const { return copy_ != nullptr; }
 
 private:
   const Table &table_;

@@ -1,9 +1,11 @@
 // union(A, B): one merge pass over both operands as sets; on equal rows A's
 // row wins.
+#include "exec/lifetimes.h"
 #include "exec/memory_budget.h"
 #include "exec/operators.h"
 #include "exec/rows.h"
 #include "exec/set_operand.h"
+#include "platform/memory.h"
 #include "platform/threads.h"
 
 #include <algorithm>
@@ -73,6 +75,32 @@ void placePart(const MergePart &part, std::size_t aRow, std::size_t bRow, const 
   }
 }
 
+// The cells of an operand that nothing reads after the merge, given back
+// behind it.
+class CellsBehind {
+public:
+  CellsBehind(const Table &table, bool drop) {
+    for (const Column *c = firstColumn(table); drop && c != nullptr; c = c->next) {
+      columns_.push_back({c, ReleaseBehind(c->offsets.data()), ReleaseBehind(c->lengths.data())});
+    }
+  }
+  // The rows before row are read no more.
+  void upTo(std::size_t row) {
+    for (Arrays &a : columns_) {
+      a.offsets.upTo(a.column->offsets.data() + row);
+      a.lengths.upTo(a.column->lengths.data() + row);
+    }
+  }
+
+private:
+  struct Arrays {
+    const Column *column;
+    ReleaseBehind offsets;
+    ReleaseBehind lengths;
+  };
+  std::vector<Arrays> columns_;
+};
+
 // The merge cut into parts that threads can compare apart: part p takes A's
 // rows from the p-th of a run of equal shares and B's rows from the first
 // that is not below that A row, so that every row of a part is below every
@@ -80,10 +108,11 @@ void placePart(const MergePart &part, std::size_t aRow, std::size_t bRow, const 
 // finds its steps on the threads; then, their rows' places in the result
 // known, the threads put them there; then texts out of reach are kept aside
 // in row order. The result is the one pass's exactly. Only where both
-// operands order their columns alike (as ints or as texts).
-bool mergeInParts(const Table &a, const Table &b, const std::vector<Column *> &targets) {
+// operands order their columns alike (as ints or as texts). An operand to
+// drop gives back the memory of its cells behind each batch.
+bool mergeInParts(const Table &a, const Table &b, const std::vector<Column *> &targets, bool dropA, bool dropB) {
   constexpr std::size_t partRows = std::size_t{1} << 14;
-  constexpr std::size_t batchParts = 16; // whose steps are held at once
+  constexpr std::size_t batchParts = 8; // whose steps are held at once
   std::size_t na = rowCount(a);
   std::size_t nb = rowCount(b);
   if (parallelism() == 1 || na < 4 * partRows) {
@@ -143,6 +172,8 @@ bool mergeInParts(const Table &a, const Table &b, const std::vector<Column *> &t
     taken.append(bStart[p + 1] - y.row, fromB);
   };
   std::vector<MergePart> batch(batchParts);
+  CellsBehind behindA(a, dropA);
+  CellsBehind behindB(b, dropB);
   std::size_t rows = 0;
   for (std::size_t from = 0; from < parts; from += batchParts) {
     std::size_t count = std::min(batchParts, parts - from);
@@ -171,6 +202,8 @@ bool mergeInParts(const Table &a, const Table &b, const std::vector<Column *> &t
         targets[col]->valueBytes += batch[q].valueBytes[col];
       }
     }
+    behindA.upTo(aStart[from + count]);
+    behindB.upTo(bStart[from + count]);
   }
   return true;
 }
@@ -186,8 +219,18 @@ void evaluateUnion(Evaluation &ev, CommandNode &node) {
   }
   SetOperand a(first);
   SetOperand b(second);
+  // Sorted copies, and relations of the file that nothing else reads, are
+  // done with as the merge passes them.
+  bool dropA = a.isCopy() || readOnlyBy(ev, node, 1);
+  bool dropB = b.isCopy() || readOnlyBy(ev, node, 2);
   std::vector<Column *> targets = appendTargets(result, rowCount(a.rows()) + rowCount(b.rows()));
-  if (mergeInParts(a.rows(), b.rows(), targets)) {
+  if (mergeInParts(a.rows(), b.rows(), targets, dropA, dropB)) {
+    if (dropA && !a.isCopy()) {
+      dropCells(first);
+    }
+    if (dropB && !b.isCopy()) {
+      dropCells(second);
+    }
     return;
   }
   RowCursor ra(a.rows());

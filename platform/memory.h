@@ -4,3 +4,19 @@
 
 // The physical memory in bytes, or 0 where the platform cannot tell.
 double physicalMemoryBytes();
+
+#include <cstdint>
+
+// Memory read from its start on, once: the whole pages behind the reading go
+// back to the system, which lends them to what is built meanwhile. A page
+// given back reads as zeros. Nothing is given back where the platform has no
+// call for it.
+class ReleaseBehind {
+public:
+  explicit ReleaseBehind(const void *start);
+  // Nothing before end is read any more.
+  void upTo(const void *end);
+
+private:
+  std::uintptr_t released_; // the page boundary up to which all went back
+};

@@ -49,6 +49,15 @@ void appendStoredAside(Column &column, std::string_view stored) {
 
 std::string typeText(std::int32_t width) { return width == 0 ? "int" : "char(" + std::to_string(width) + ")"; }
 
+void dropCells(Table &table) {
+  for (Column *c = firstColumn(table); c != nullptr; c = c->next) {
+    decltype(c->offsets)().swap(c->offsets);
+    decltype(c->lengths)().swap(c->lengths);
+    decltype(c->outliers)().swap(c->outliers);
+    c->valueBytes = 0;
+  }
+}
+
 Column *firstColumn(const Table &table) { return table.schema->next; }
 
 std::size_t columnCount(const Table &table) {

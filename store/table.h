@@ -139,6 +139,10 @@ std::string_view qualifierOf(const Table &table, const Column &column);
 // name when it is a named relation; a nested command's result has none.
 std::string_view operandQualifier(const Table &operand);
 
+// Empties every column of a relation that nothing reads any more, and gives
+// its cells' memory back.
+void dropCells(Table &table);
+
 Column *firstColumn(const Table &table);
 std::size_t columnCount(const Table &table);
 // The number of cells of the first column; 0 without columns.
