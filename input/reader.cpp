@@ -800,7 +800,7 @@ bool readInput(const std::string &path, InputBytes &text) {
     return false;
   }
   // Only a text with a CR is changed, in place: the relations view it after.
-  if (text.view().find('\r') != std::string_view::npos) {
+  if (text.mayHoldCr() && text.view().find('\r') != std::string_view::npos) {
     text.shorten(foldLineEnds(text.data(), text.view().size()));
   }
   return true;

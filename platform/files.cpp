@@ -6,6 +6,7 @@
 #include "platform/threads.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -103,16 +104,19 @@ ReadOutcome readFrom(int fd, const struct stat &status, std::string &bytes, std:
 }
 
 // Reads [first, last) of the file at its own offsets; false unless all of it
-// was there.
-bool readPart(int fd, char *into, std::size_t first, std::size_t last) {
+// was there. Each piece is looked through for a CR while it is still in the
+// cache; sawCr is set if one is there.
+bool readPart(int fd, char *into, std::size_t first, std::size_t last, bool &sawCr) {
+  constexpr std::size_t piece = std::size_t{1} << 20;
   while (first < last) {
-    ssize_t got = pread(fd, into + first, std::min(last - first, largestRead), static_cast<off_t>(first));
+    ssize_t got = pread(fd, into + first, std::min(last - first, piece), static_cast<off_t>(first));
     if (got < 0 && errno == EINTR) {
       continue;
     }
     if (got <= 0) {
       return false;
     }
+    sawCr = sawCr || std::memchr(into + first, '\r', static_cast<std::size_t>(got)) != nullptr;
     first += static_cast<std::size_t>(got);
   }
   return true;
@@ -123,14 +127,19 @@ bool readPart(int fd, char *into, std::size_t first, std::size_t last) {
 // it, are spread over the threads. False, with nothing kept, when the file
 // did not have exactly its size throughout.
 bool readRegular(int fd, std::size_t size, FileBytes &bytes) {
-  constexpr std::size_t partBytes = std::size_t{1} << 24;
+  // Parts of a few MB, taken by whichever thread is free: one thread's reads
+  // may go slower than another's.
+  constexpr std::size_t partBytes = std::size_t{1} << 23;
   // new char[] leaves the bytes as they are, which make_unique would zero.
   std::unique_ptr<char[]> block(new char[size]);
-  std::size_t parts = std::min<std::size_t>(parallelism(), (size + partBytes - 1) / partBytes);
+  std::size_t parts = parallelism() == 1 ? 1 : (size + partBytes - 1) / partBytes;
   std::vector<char> whole(parts, 0);
+  std::vector<char> sawCr(parts, 0);
   runParts(parts, [&](std::size_t p) {
     RowRange range = partOf(size, parts, p);
-    whole[p] = readPart(fd, block.get(), range.first, range.last) ? 1 : 0;
+    bool cr = false;
+    whole[p] = readPart(fd, block.get(), range.first, range.last, cr) ? 1 : 0;
+    sawCr[p] = cr ? 1 : 0;
   });
   char past = 0;
   if (std::find(whole.begin(), whole.end(), 0) != whole.end() || pread(fd, &past, 1, static_cast<off_t>(size)) != 0) {
@@ -138,6 +147,7 @@ bool readRegular(int fd, std::size_t size, FileBytes &bytes) {
   }
   bytes.block = std::move(block);
   bytes.blockSize = size;
+  bytes.withoutCr = std::find(sawCr.begin(), sawCr.end(), 1) == sawCr.end();
   return true;
 }
 

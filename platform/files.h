@@ -19,6 +19,7 @@ struct FileBytes {
   std::unique_ptr<char[]> block;
   std::size_t blockSize = 0;
   std::string text;
+  bool withoutCr = false; // known to hold no CR byte, seen as it was read
 };
 
 // readWholeFile, except that a regular file which keeps its size while read

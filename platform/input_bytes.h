@@ -20,6 +20,8 @@ public:
   bool load(const std::string &path);
   [[nodiscard]] bool overLimit() const { return overLimit_; }
   [[nodiscard]] std::string_view view() const;
+  // Whether the bytes may hold a CR (a file read whole was looked through).
+  [[nodiscard]] bool mayHoldCr() const { return !bytes_.withoutCr; }
   // The bytes, to be changed in place (line ends folded), and kept up to size.
   char *data();
   void shorten(std::size_t size);
