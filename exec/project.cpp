@@ -37,6 +37,9 @@ void evaluateProject(Evaluation &ev, CommandNode &node) {
   input.columns = sources;
   std::vector<std::size_t> order = projectionOrder(input);
   std::vector<Column *> targets = appendTargets(result, order.size());
+  if (appendRowsInParts(targets, sources, order)) {
+    return;
+  }
   for (std::size_t col = 0; col < targets.size(); ++col) {
     for (std::size_t row : order) {
       appendCell(*targets[col], *sources[col], row);

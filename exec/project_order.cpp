@@ -409,9 +409,28 @@ public:
     if (!other.hashing_) {
       stopHashing();
     }
-    for (std::size_t r = 0; r < other.rows_.size(); ++r) {
+    // Each row's home slot fetched some rows ahead of its search, which
+    // would otherwise wait for memory every time.
+    constexpr std::size_t ahead = 16;
+    std::array<std::uint64_t, ahead> hashes{};
+    auto fetch = [&](std::size_t r) {
       const Key *k = &other.keys_[r * columns_];
-      if (!hashing_ || isNew(k, hashKeys(k, k + columns_))) {
+      hashes[r % ahead] = hashKeys(k, k + columns_);
+      if (hashing_) {
+        prefetch(packed_ ? packed_->home(hashes[r % ahead]) : table_.home(hashes[r % ahead]));
+      }
+    };
+    std::size_t count = other.rows_.size();
+    for (std::size_t r = 0; r < std::min(ahead, count); ++r) {
+      fetch(r);
+    }
+    for (std::size_t r = 0; r < count; ++r) {
+      const Key *k = &other.keys_[r * columns_];
+      std::uint64_t hash = hashes[r % ahead];
+      if (r + ahead < count) {
+        fetch(r + ahead);
+      }
+      if (!hashing_ || isNew(k, hash)) {
         keep(other.rows_[r], k, 1);
       }
     }

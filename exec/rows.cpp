@@ -4,6 +4,7 @@
 
 #include "exec/project_order.h"
 
+#include "platform/threads.h"
 #include "store/error.h"
 #include "store/int_value.h"
 
@@ -108,6 +109,68 @@ void appendRow(const std::vector<Column *> &targets, const RowCursor &source) {
   for (std::size_t i = 0; i < targets.size(); ++i) {
     appendCell(*targets[i], *source.columns[i], source.row);
   }
+}
+
+bool appendRowsInParts(const std::vector<Column *> &targets, const std::vector<const Column *> &sources,
+                       const std::vector<std::size_t> &rows) {
+  constexpr std::size_t partRows = std::size_t{1} << 16;
+  if (parallelism() == 1 || rows.size() < 4 * partRows) {
+    return false;
+  }
+  std::size_t first = 0;
+  for (const Column *target : targets) {
+    if (target->base == nullptr) {
+      return false; // the first text appended sets it
+    }
+    first = target->size();
+  }
+  // A text out of a target's reach goes among its outliers after the parts,
+  // in row order, as appending would put it there.
+  struct Aside {
+    std::size_t at;
+    std::string_view text;
+  };
+  std::size_t parts = (rows.size() + partRows - 1) / partRows;
+  std::vector<std::vector<Aside>> aside(parts * targets.size());
+  std::vector<std::size_t> bytes(parts * targets.size(), 0);
+  for (Column *target : targets) {
+    target->offsets.resize(first + rows.size());
+    target->lengths.resize(first + rows.size());
+  }
+  runParts(parts, [&](std::size_t part) {
+    RowRange range = partOf(rows.size(), parts, part);
+    for (std::size_t col = 0; col < targets.size(); ++col) {
+      Column &target = *targets[col];
+      const Column &source = *sources[col];
+      std::size_t sum = 0;
+      for (std::size_t k = range.first; k < range.last; ++k) {
+        Cell cell = source.cell(rows[k]);
+        if (source.base != target.base || cell.length == Column::outlier) {
+          std::string_view text = source.value(rows[k]);
+          if (!cellInReach(target, text, cell)) {
+            aside[part * targets.size() + col].push_back({first + k, text});
+            continue;
+          }
+        }
+        target.offsets[first + k] = cell.offset;
+        target.lengths[first + k] = cell.length;
+        sum += cell.length;
+      }
+      bytes[part * targets.size() + col] = sum;
+    }
+  });
+  for (std::size_t part = 0; part < parts; ++part) {
+    for (std::size_t col = 0; col < targets.size(); ++col) {
+      Column &target = *targets[col];
+      for (const Aside &a : aside[part * targets.size() + col]) {
+        Cell cell = cellAside(target, a.text);
+        target.offsets[a.at] = cell.offset;
+        target.lengths[a.at] = cell.length;
+      }
+      target.valueBytes += bytes[part * targets.size() + col];
+    }
+  }
+  return true;
 }
 
 void appendDistinctAscending(Table &result, const std::vector<const Column *> &sources,

@@ -50,6 +50,13 @@ std::vector<Column *> appendTargets(Table &result, std::size_t rows);
 // texts.
 void appendRow(const std::vector<Column *> &targets, const RowCursor &source);
 
+// Appends to targets, one per source, the cells of sources at rows, in
+// that order, as appendCell would, the rows cut into parts on the threads;
+// false, with nothing appended, where that would not pay (then the caller
+// appends them).
+bool appendRowsInParts(const std::vector<Column *> &targets, const std::vector<const Column *> &sources,
+                       const std::vector<std::size_t> &rows);
+
 // Appends to result's columns, one per source, the rows of sources at rows,
 // ascending, of equal rows the first: as a projection orders them.
 void appendDistinctAscending(Table &result, const std::vector<const Column *> &sources,

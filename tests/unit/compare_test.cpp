@@ -1,6 +1,7 @@
 // Value conversion and row comparison: the rules that decide every merge,
 // ordering and selection outcome.
 #include "exec/rows.h"
+#include "platform/threads.h"
 #include "store/int_value.h"
 #include "store/table.h"
 
@@ -213,4 +214,54 @@ TEST(RowCursor, TwoPositionsInOneRelationAreIndependent) {
   EXPECT_TRUE(RowCursor(empty).exhausted());
   Table noColumns("N");
   EXPECT_TRUE(RowCursor(noColumns).exhausted());
+}
+
+TEST(AppendRows, InPartsAsOneByOne) {
+  // Rows taken in any order and more than once, among them texts too long
+  // for a cell, from one column to two targets on the source's base, with a
+  // row already there: one appended in parts on the threads, one a cell at a
+  // time. Both hold the same cells, outliers and bytes.
+  std::string text;
+  for (int i = 0; i < 300000; ++i) {
+    text += std::to_string(i * 7) + ",";
+  }
+  std::string_view stored = kept(text);
+  std::string_view early = kept("before the base");
+  std::string_view longText = kept(std::string(300, 'w'));
+  Table source("S");
+  Column &s = *linkColumn(source.schema, createColumn(source, "v", 400));
+  std::vector<std::size_t> rows;
+  std::mt19937 rng(5);
+  for (std::size_t at = 0, next = 0; next != std::string_view::npos; at = next + 1) {
+    next = stored.find(',', at);
+    appendStored(s, stored.substr(at, next == std::string_view::npos ? 0 : next - at));
+    if (s.size() % 50000 == 7) {
+      appendStored(s, early);
+      appendStored(s, longText);
+    }
+  }
+  for (std::size_t i = 0; i < 280000; ++i) {
+    rows.push_back(rng() % s.size());
+  }
+  auto target = [&](Table &t) {
+    Column *c = linkColumn(t.schema, createColumn(t, "v", 400));
+    c->base = s.base;
+    appendStored(*c, early);
+    return std::vector<Column *>{c};
+  };
+  Table inParts("P");
+  Table oneByOne("O");
+  std::vector<Column *> p = target(inParts);
+  std::vector<Column *> o = target(oneByOne);
+  setParallelism(2);
+  ASSERT_TRUE(appendRowsInParts(p, {&s}, rows));
+  setParallelism(1);
+  for (std::size_t row : rows) {
+    appendCell(*o[0], s, row);
+  }
+  EXPECT_TRUE(p[0]->offsets == o[0]->offsets);
+  EXPECT_TRUE(p[0]->lengths == o[0]->lengths);
+  EXPECT_TRUE(p[0]->outliers == o[0]->outliers);
+  EXPECT_EQ(p[0]->valueBytes, o[0]->valueBytes);
+  EXPECT_GT(o[0]->outliers.size(), 10U);
 }
