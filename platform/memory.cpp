@@ -2,6 +2,8 @@
 // by madvise.
 #include "platform/memory.h"
 
+#include <cstdint>
+
 #if !defined(_WIN32)
 #include <sys/mman.h>
 #include <unistd.h>
@@ -33,19 +35,20 @@ double physicalMemoryBytes() {
 }
 
 ReleaseBehind::ReleaseBehind(const void *start) {
-  std::uintptr_t page = bytesPerPage();
-  released_ = (reinterpret_cast<std::uintptr_t>(start) + page - 1) / page * page;
+  const auto *p = static_cast<const char *>(start);
+  std::uintptr_t into = reinterpret_cast<std::uintptr_t>(p) % bytesPerPage();
+  released_ = into == 0 ? p : p + (bytesPerPage() - into);
 }
 
 void ReleaseBehind::upTo(const void *end) {
-  std::uintptr_t page = bytesPerPage();
-  std::uintptr_t boundary = reinterpret_cast<std::uintptr_t>(end) / page * page;
+  const auto *e = static_cast<const char *>(end);
+  const char *boundary = e - reinterpret_cast<std::uintptr_t>(e) % bytesPerPage();
   if (boundary <= released_) {
     return;
   }
 #if defined(MADV_DONTNEED) && !defined(__EMSCRIPTEN__)
   // Only a hint: pages that stay are merely not lent out.
-  madvise(reinterpret_cast<void *>(released_), boundary - released_, MADV_DONTNEED);
+  madvise(const_cast<char *>(released_), static_cast<std::size_t>(boundary - released_), MADV_DONTNEED);
 #endif
   released_ = boundary;
 }

@@ -5,7 +5,7 @@
 // The physical memory in bytes, or 0 where the platform cannot tell.
 double physicalMemoryBytes();
 
-#include <cstdint>
+#include <cstddef>
 
 // Memory read from its start on, once: the whole pages behind the reading go
 // back to the system, which lends them to what is built meanwhile. A page
@@ -18,5 +18,5 @@ public:
   void upTo(const void *end);
 
 private:
-  std::uintptr_t released_; // the page boundary up to which all went back
+  const char *released_; // the page boundary up to which all went back
 };
