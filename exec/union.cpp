@@ -112,7 +112,6 @@ private:
 // drop gives back the memory of its cells behind each batch.
 bool mergeInParts(const Table &a, const Table &b, const std::vector<Column *> &targets, bool dropA, bool dropB) {
   constexpr std::size_t partRows = std::size_t{1} << 14;
-  constexpr std::size_t batchParts = 8; // whose steps are held at once
   std::size_t na = rowCount(a);
   std::size_t nb = rowCount(b);
   if (parallelism() == 1 || na < 4 * partRows) {
@@ -171,6 +170,10 @@ bool mergeInParts(const Table &a, const Table &b, const std::vector<Column *> &t
     }
     taken.append(bStart[p + 1] - y.row, fromB);
   };
+  // Parts whose steps are held at once: about a sixteenth of the merge, so
+  // that the memory given back behind it is not long held, yet enough that
+  // the threads seldom wait for each other.
+  std::size_t batchParts = std::max<std::size_t>(8, parts / 16);
   std::vector<MergePart> batch(batchParts);
   CellsBehind behindA(a, dropA);
   CellsBehind behindB(b, dropB);
