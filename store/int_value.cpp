@@ -34,27 +34,6 @@ std::int32_t toInt32(std::string_view text) {
   return static_cast<std::int32_t>(magnitude >= cap ? cap - 1 : magnitude);
 }
 
-const char *wholeNumberEnd(const char *p, const char *end) {
-  auto blanks = [&] {
-    while (p != end && (*p == ' ' || *p == '\t')) {
-      ++p;
-    }
-  };
-  blanks();
-  if (p != end && (*p == '+' || *p == '-')) {
-    ++p;
-  }
-  const char *digits = p;
-  while (p != end && *p >= '0' && *p <= '9') {
-    ++p;
-  }
-  if (p == digits) {
-    return nullptr;
-  }
-  blanks();
-  return p;
-}
-
 bool isWholeNumber(std::string_view text) {
   const char *end = text.data() + text.size();
   return wholeNumberEnd(text.data(), end) == end;

@@ -15,5 +15,25 @@ bool isWholeNumber(std::string_view text);
 
 // Where a whole number as written (blanks, an optional sign, decimal digits,
 // blanks) that starts at p ends, reading no further than end; nullptr
-// without digits. For a caller that finds the number's end as it checks it.
-const char *wholeNumberEnd(const char *p, const char *end);
+// without digits. For a caller that finds the number's end as it checks it,
+// once for every int value read: inline.
+inline const char *wholeNumberEnd(const char *p, const char *end) {
+  auto blanks = [&] {
+    while (p != end && (*p == ' ' || *p == '\t')) {
+      ++p;
+    }
+  };
+  blanks();
+  if (p != end && (*p == '+' || *p == '-')) {
+    ++p;
+  }
+  const char *digits = p;
+  while (p != end && *p >= '0' && *p <= '9') {
+    ++p;
+  }
+  if (p == digits) {
+    return nullptr;
+  }
+  blanks();
+  return p;
+}
