@@ -124,15 +124,8 @@ bool appendRowsInParts(const std::vector<Column *> &targets, const std::vector<c
     }
     first = target->size();
   }
-  // A text out of a target's reach goes among its outliers after the parts,
-  // in row order, as appending would put it there.
-  struct Aside {
-    std::size_t at;
-    std::string_view text;
-  };
   std::size_t parts = (rows.size() + partRows - 1) / partRows;
-  std::vector<std::vector<Aside>> aside(parts * targets.size());
-  std::vector<std::size_t> bytes(parts * targets.size(), 0);
+  std::vector<PlacedCells> placed(parts, PlacedCells(targets.size()));
   for (Column *target : targets) {
     target->offsets.resize(first + rows.size());
     target->lengths.resize(first + rows.size());
@@ -140,37 +133,27 @@ bool appendRowsInParts(const std::vector<Column *> &targets, const std::vector<c
   runParts(parts, [&](std::size_t part) {
     RowRange range = partOf(rows.size(), parts, part);
     for (std::size_t col = 0; col < targets.size(); ++col) {
-      Column &target = *targets[col];
-      const Column &source = *sources[col];
-      std::size_t sum = 0;
       for (std::size_t k = range.first; k < range.last; ++k) {
-        Cell cell = source.cell(rows[k]);
-        if (source.base != target.base || cell.length == Column::outlier) {
-          std::string_view text = source.value(rows[k]);
-          if (!cellInReach(target, text, cell)) {
-            aside[part * targets.size() + col].push_back({first + k, text});
-            continue;
-          }
-        }
-        target.offsets[first + k] = cell.offset;
-        target.lengths[first + k] = cell.length;
-        sum += cell.length;
+        placed[part].put(*targets[col], col, first + k, *sources[col], rows[k]);
       }
-      bytes[part * targets.size() + col] = sum;
     }
   });
-  for (std::size_t part = 0; part < parts; ++part) {
-    for (std::size_t col = 0; col < targets.size(); ++col) {
-      Column &target = *targets[col];
-      for (const Aside &a : aside[part * targets.size() + col]) {
-        Cell cell = cellAside(target, a.text);
-        target.offsets[a.at] = cell.offset;
-        target.lengths[a.at] = cell.length;
-      }
-      target.valueBytes += bytes[part * targets.size() + col];
-    }
+  for (const PlacedCells &part : placed) {
+    part.takeIn(targets);
   }
   return true;
+}
+
+void PlacedCells::takeIn(const std::vector<Column *> &targets) const {
+  for (const Aside &a : aside_) {
+    Column &target = *targets[a.column];
+    Cell cell = cellAside(target, a.text);
+    target.offsets[a.at] = cell.offset;
+    target.lengths[a.at] = cell.length;
+  }
+  for (std::size_t col = 0; col < targets.size(); ++col) {
+    targets[col]->valueBytes += bytes_[col];
+  }
 }
 
 void appendDistinctAscending(Table &result, const std::vector<const Column *> &sources,

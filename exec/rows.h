@@ -50,6 +50,42 @@ std::vector<Column *> appendTargets(Table &result, std::size_t rows);
 // texts.
 void appendRow(const std::vector<Column *> &targets, const RowCursor &source);
 
+// Cells put at their places in result columns, on any thread, by one part of
+// the rows, as appendCell would append them; a text out of a column's reach
+// is set aside, to be kept among the column's outliers when the parts are
+// taken in, one after another in row order.
+class PlacedCells {
+public:
+  explicit PlacedCells(std::size_t columns) : bytes_(columns, 0) {}
+
+  // Puts row of source at place at of target, the result's column number
+  // column.
+  void put(Column &target, std::size_t column, std::size_t at, const Column &source, std::size_t row) {
+    Cell cell = source.cell(row);
+    if (source.base != target.base || cell.length == Column::outlier) {
+      std::string_view text = source.value(row);
+      if (!cellInReach(target, text, cell)) {
+        aside_.push_back({at, column, text});
+        return;
+      }
+    }
+    target.offsets[at] = cell.offset;
+    target.lengths[at] = cell.length;
+    bytes_[column] += cell.length;
+  }
+  // The texts set aside kept, and the bytes counted, in targets.
+  void takeIn(const std::vector<Column *> &targets) const;
+
+private:
+  struct Aside {
+    std::size_t at;
+    std::size_t column;
+    std::string_view text;
+  };
+  std::vector<std::size_t> bytes_; // per column
+  std::vector<Aside> aside_;
+};
+
 // Appends to targets, one per source, the cells of sources at rows, in
 // that order, as appendCell would, the rows cut into parts on the threads;
 // false, with nothing appended, where that would not pay (then the caller

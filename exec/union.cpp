@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace {
@@ -20,44 +19,19 @@ constexpr char fromA = 'a';
 constexpr char fromB = 'b';
 constexpr char fromBoth = '=';
 
-// A text that a part could not place within its result column's reach: it
-// goes among the column's outliers after the part, in row order.
-struct Aside {
-  std::size_t row;
-  std::size_t column;
-  std::string_view text;
-};
-
 // One part of the merge: the steps it takes, where its rows go in the
-// result, and what it placed.
+// result, and what it put there.
 struct MergePart {
   std::string taken;
   std::size_t first = 0;
-  std::vector<std::size_t> valueBytes; // per column
-  std::vector<Aside> aside;
+  PlacedCells placed{0};
 };
 
-// Puts the rows that part's steps take from a and b into the result columns
-// at part.first on, as appendCell would append them, but for texts out of
-// reach, which are left aside.
-void placePart(const MergePart &part, std::size_t aRow, std::size_t bRow, const RowCursor &a, const RowCursor &b,
-               const std::vector<Column *> &targets, MergePart &placed) {
+// Puts the rows that part's steps take from a and b, from rows aRow and bRow
+// on, into the result columns at part.first on.
+void placePart(MergePart &part, std::size_t aRow, std::size_t bRow, const RowCursor &a, const RowCursor &b,
+               const std::vector<Column *> &targets) {
   for (std::size_t col = 0; col < targets.size(); ++col) {
-    Column &target = *targets[col];
-    std::size_t bytes = 0;
-    auto put = [&](std::size_t at, const Column &source, std::size_t row) {
-      Cell cell = source.cell(row);
-      if (source.base != target.base || cell.length == Column::outlier) {
-        std::string_view text = source.value(row);
-        if (!cellInReach(target, text, cell)) {
-          placed.aside.push_back({at, col, text});
-          return;
-        }
-      }
-      target.offsets[at] = cell.offset;
-      target.lengths[at] = cell.length;
-      bytes += cell.length;
-    };
     const Column &sourceA = *a.columns[col];
     const Column &sourceB = *b.columns[col];
     std::size_t x = aRow;
@@ -65,13 +39,12 @@ void placePart(const MergePart &part, std::size_t aRow, std::size_t bRow, const 
     std::size_t at = part.first;
     for (char step : part.taken) {
       if (step == fromB) {
-        put(at++, sourceB, y++);
+        part.placed.put(*targets[col], col, at++, sourceB, y++);
       } else {
-        put(at++, sourceA, x++);
+        part.placed.put(*targets[col], col, at++, sourceA, x++);
         y += step == fromBoth ? 1 : 0;
       }
     }
-    placed.valueBytes[col] = bytes;
   }
 }
 
@@ -184,26 +157,15 @@ bool mergeInParts(const Table &a, const Table &b, const std::vector<Column *> &t
     for (std::size_t q = 0; q < count; ++q) {
       batch[q].first = rows;
       rows += batch[q].taken.size();
-      batch[q].valueBytes.assign(targets.size(), 0);
-      batch[q].aside.clear();
+      batch[q].placed = PlacedCells(targets.size());
     }
     for (Column *target : targets) {
       target->offsets.resize(rows);
       target->lengths.resize(rows);
     }
-    runParts(count, [&](std::size_t q) {
-      placePart(batch[q], aStart[from + q], bStart[from + q], ra, rb, targets, batch[q]);
-    });
+    runParts(count, [&](std::size_t q) { placePart(batch[q], aStart[from + q], bStart[from + q], ra, rb, targets); });
     for (std::size_t q = 0; q < count; ++q) {
-      for (const Aside &aside : batch[q].aside) {
-        Column &target = *targets[aside.column];
-        Cell cell = cellAside(target, aside.text);
-        target.offsets[aside.row] = cell.offset;
-        target.lengths[aside.row] = cell.length;
-      }
-      for (std::size_t col = 0; col < targets.size(); ++col) {
-        targets[col]->valueBytes += batch[q].valueBytes[col];
-      }
+      batch[q].placed.takeIn(targets);
     }
     behindA.upTo(aStart[from + count]);
     behindB.upTo(bStart[from + count]);
