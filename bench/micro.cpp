@@ -5,6 +5,7 @@
 #include "exec/rows.h"
 #include "input/reader.h"
 #include "output/writer.h"
+#include "platform/threads.h"
 #include "store/database.h"
 
 #include <benchmark/benchmark.h>
@@ -53,6 +54,22 @@ void readerOn10MB(benchmark::State &state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
 }
 BENCHMARK(readerOn10MB)->Unit(benchmark::kMillisecond);
+
+// The same rows on two threads, in chunks, with every iteration's cells in
+// new memory as in a run.
+void readerOn100MBTwoThreads(benchmark::State &state) {
+  std::string text = relationText("rename(R, S(a, b, c))", 100 << 20);
+  setParallelism(2);
+  for (auto _ : state) {
+    Database db;
+    Command command;
+    loadFrom(db, command, text);
+    benchmark::DoNotOptimize(db.tables.data());
+  }
+  setParallelism(1);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(readerOn100MBTwoThreads)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void compareAdjacentRows(benchmark::State &state) {
   Database db;

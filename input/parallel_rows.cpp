@@ -13,6 +13,7 @@
 #include "platform/threads.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cassert>
 #include <cstdint>
@@ -34,44 +35,67 @@ struct Chunk {
   std::vector<std::size_t> valueBytes; // per column, of the rows taken
 };
 
+// Where a thread stores one column's cells: what the loop reads per value,
+// kept apart from the column so that no store through a length reloads it.
+struct CellSink {
+  const char *base;
+  std::uint32_t *offsets;
+  std::uint8_t *lengths;
+  std::size_t width; // no bound for int
+  std::size_t bytes; // of the values stored
+};
+
 // Rows that takePlainRow would take from chunk.begin on, stored at their
-// places in columns, whose cells all reach from their base.
+// places in columns, whose cells all reach from their base. A row's values
+// go to their places as they are read; one that is not taken after all is
+// cut off with the cells after it.
 void readChunk(Chunk &chunk, const std::vector<Column *> &columns) {
-  std::vector<std::string_view> values(columns.size());
-  chunk.valueBytes.assign(columns.size(), 0);
+  std::vector<CellSink> sinks;
+  sinks.reserve(columns.size());
+  for (Column *c : columns) {
+    sinks.push_back({c->base, c->offsets.data(), c->lengths.data(),
+                     c->width == 0 ? std::numeric_limits<std::size_t>::max() : static_cast<std::size_t>(c->width), 0});
+  }
+  CellSink *sink = sinks.data();
+  // In locals: the chunk, in memory, would be read again after every store.
   const char *row = chunk.begin;
+  const char *end = chunk.end;
   std::size_t at = chunk.firstRow;
-  for (; row != chunk.end; ++at, ++chunk.taken) {
-    const auto *nl = static_cast<const char *>(std::memchr(row, '\n', static_cast<std::size_t>(chunk.end - row)));
+  for (; row != end; ++at) {
+    const auto *nl = static_cast<const char *>(std::memchr(row, '\n', static_cast<std::size_t>(end - row)));
     assert(nl != nullptr && "a chunk ends with a line end");
     if (isBlank(*row) && std::all_of(row, nl, isBlank)) {
       break; // a line of blanks ends the relation, with a warning
     }
-    if (!plainRow(row, nl, columns, values)) {
-      break;
-    }
-    bool stored = true;
-    for (std::size_t i = 0; i < columns.size() && stored; ++i) {
-      const Column &c = *columns[i];
-      std::string_view v = values[i];
-      auto offset = static_cast<std::uintptr_t>(v.data() - c.base);
-      stored = (c.width == 0 || v.size() <= static_cast<std::size_t>(c.width)) && v.size() < Column::outlier &&
-               offset <= std::numeric_limits<std::uint32_t>::max();
-    }
-    if (!stored) {
-      break; // too long for its width, or a text kept aside: the one-row path's
-    }
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-      Column &c = *columns[i];
-      std::string_view v = values[i];
+    std::size_t stored = 0;
+    bool plain = plainRow(row, nl, columns, [&](std::size_t k, const char *start, const char *finish) {
+      auto size = static_cast<std::size_t>(finish - start);
+      auto offset = static_cast<std::uintptr_t>(start - sink[k].base);
+      // Too long for its width, or a text kept aside: the one-row path's.
+      if (size > sink[k].width || size >= Column::outlier || offset > std::numeric_limits<std::uint32_t>::max()) {
+        return false;
+      }
       // An empty value is stored as the one-row path stores it.
-      c.offsets[at] = v.empty() ? 0 : static_cast<std::uint32_t>(v.data() - c.base);
-      c.lengths[at] = static_cast<std::uint8_t>(v.size());
-      chunk.valueBytes[i] += v.size();
+      sink[k].offsets[at] = size == 0 ? 0 : static_cast<std::uint32_t>(offset);
+      sink[k].lengths[at] = static_cast<std::uint8_t>(size);
+      sink[k].bytes += size;
+      ++stored;
+      return true;
+    });
+    if (!plain) {
+      for (std::size_t k = 0; k < stored; ++k) {
+        sink[k].bytes -= sink[k].lengths[at];
+      }
+      break;
     }
     row = nl + 1;
   }
+  chunk.taken = at - chunk.firstRow;
   chunk.stopped = row;
+  chunk.valueBytes.resize(columns.size());
+  for (std::size_t k = 0; k < columns.size(); ++k) {
+    chunk.valueBytes[k] = sink[k].bytes;
+  }
 }
 
 // The line start at or after at: at itself where a line starts there.
@@ -88,10 +112,10 @@ const char *lineStart(const char *begin, const char *at, const char *limit) {
 // end follows. A last line without a line end is left to the character loop.
 Chunk scanLines(const char *b, const char *e, const char *limit, bool &ended) {
   std::size_t count = 0;
-  const char *after = b; // just after the last line end seen
   const char *q = b;
   // Eight bytes at a time while no two line ends meet: a flag in the top bit
-  // of every byte that is one, exactly (no carry crosses a byte).
+  // of every byte that is one, exactly (no carry crosses a byte). No branch
+  // but the rare one out: where the lines end within a word is unpredictable.
   constexpr std::uint64_t low7 = 0x7F7F7F7F7F7F7F7FU;
   constexpr std::uint64_t newlines = 0x0A0A0A0A0A0A0A0AU;
   static_assert(std::endian::native == std::endian::little, "the first byte is the lowest");
@@ -100,15 +124,17 @@ Chunk scanLines(const char *b, const char *e, const char *limit, bool &ended) {
     std::memcpy(&word, q, 8);
     std::uint64_t x = word ^ newlines;
     std::uint64_t flags = ~(((x & low7) + low7) | x | low7);
-    if ((flags & (flags << 8)) != 0 || (flags >> 63 != 0 && q[8] == '\n')) {
+    std::uint64_t nextIsLineEnd = q[8] == '\n' ? 1 : 0;
+    if ((flags & ((flags << 8) | (nextIsLineEnd << 63))) != 0) {
       break; // an empty line near: found byte by byte
     }
-    if (flags != 0) {
-      // One flag per byte, in its top bit: their sum gathers in the top byte
-      // (no library call, where the machine has no population count).
-      count += static_cast<std::size_t>(((flags >> 7) * 0x0101010101010101U) >> 56);
-      after = q + 8 - std::countl_zero(flags) / 8;
-    }
+    // One flag per byte, in its top bit: their sum gathers in the top byte
+    // (no library call, where the machine has no population count).
+    count += static_cast<std::size_t>(((flags >> 7) * 0x0101010101010101U) >> 56);
+  }
+  const char *after = q; // just after the last line end seen
+  while (after != b && after[-1] != '\n') {
+    --after;
   }
   for (; q < e; ++q) {
     if (*q == '\n') {
@@ -139,10 +165,18 @@ std::vector<Chunk> relationChunks(const char *begin, const char *limit) {
     };
     std::vector<Chunk> scanned(pieces, Chunk{});
     std::vector<char> endsHere(pieces, 0);
+    // Pieces after one that holds the end are not the relation's: the last
+    // round would otherwise scan on through the relations that follow.
+    std::atomic<std::size_t> firstEnd{pieces};
     runParts(pieces, [&](std::size_t i) {
+      if (i > firstEnd.load(std::memory_order_relaxed)) {
+        return;
+      }
       bool end = false;
       scanned[i] = scanLines(cut(i), cut(i + 1), limit, end);
       endsHere[i] = end ? 1 : 0;
+      for (std::size_t seen = firstEnd.load(); end && i < seen && !firstEnd.compare_exchange_weak(seen, i);) {
+      }
     });
     for (std::size_t i = 0; i < pieces && !ended; ++i) {
       if (scanned[i].lines > 0) {

@@ -264,19 +264,6 @@ std::size_t rowsAhead(std::string_view rest) {
   return rows;
 }
 
-// The values of the row that starts at row and ends at the line end at nl, as
-// the character loop of RowReader::run would read them, when it is a plain
-// row: as many values as columns, no quoted value running past the line, no
-// first value that looks like a header, no int value that is not a whole
-// number (those the loop notes). Finds a text's delimiter with memchr, and
-// an int value's end as its digits are checked, each byte looked at once.
-// A byte that may begin or end a quote character other than a plain
-// value's: ', ", or a UTF-8 sequence that may be a typographic quote.
-bool mayBeQuote(char byte) {
-  auto b = static_cast<unsigned char>(byte);
-  return byte == '\'' || byte == '"' || byte == '`' || b == 0xE2 || (b >= 0x98 && b <= 0x9E);
-}
-
 // The quote-like character that text begins or ends with, as "U+201C",
 // or empty: a value pasted with typographic or double quotes, or with its
 // opening ' missing, would never equal the literal the user compares it to.
@@ -289,57 +276,7 @@ std::string quoteLike(std::string_view text, bool quoted) {
 
 } // namespace
 
-bool plainRow(const char *row, const char *nl, const std::vector<Column *> &columns,
-              std::vector<std::string_view> &values) {
-  const char *p = row;
-  std::size_t k = 0;
-  for (;;) {
-    if (k == values.size()) {
-      return false;
-    }
-    while (p < nl && isBlank(*p)) {
-      ++p;
-    }
-    const char *start = p;
-    const char *finish = nullptr;
-    bool isInt = columns[k]->width == 0;
-    if (p < nl && *p == '\'') {
-      start = p + 1;
-      finish = static_cast<const char *>(std::memchr(start, '\'', static_cast<std::size_t>(nl - start)));
-      if (finish == nullptr || (isInt && !isWholeNumber({start, static_cast<std::size_t>(finish - start)}))) {
-        return false;
-      }
-      p = finish + 1;
-      if (p != nl && *p != ',') {
-        return false; // blanks, or a mistake, after the closing quote
-      }
-    } else if (isInt) {
-      p = wholeNumberEnd(p, nl);
-      if (p == nullptr || (p != nl && *p != ',')) {
-        return false;
-      }
-      finish = p;
-    } else {
-      const auto *comma = static_cast<const char *>(std::memchr(p, ',', static_cast<std::size_t>(nl - p)));
-      p = comma != nullptr ? comma : nl;
-      finish = p;
-      if (k == 0 && std::memchr(start, '(', static_cast<std::size_t>(finish - start)) != nullptr) {
-        return false;
-      }
-      // The byte test first, so that most values skip the exact one; a
-      // value of Cyrillic or CJK text may end in such a byte.
-      if (start != finish && (mayBeQuote(*start) || mayBeQuote(finish[-1])) &&
-          !quoteLike({start, static_cast<std::size_t>(finish - start)}, false).empty()) {
-        return false; // the character loop names a stray quote
-      }
-    }
-    values[k++] = {start, static_cast<std::size_t>(finish - start)};
-    if (p == nl) {
-      return k == values.size();
-    }
-    ++p;
-  }
-}
+bool strayQuote(std::string_view text) { return !quoteLike(text, false).empty(); }
 
 namespace {
 
@@ -446,7 +383,11 @@ private:
     std::string_view rest = in_.rest();
     const char *row = in_.position() - 1;
     const auto *nl = static_cast<const char *>(std::memchr(rest.data(), '\n', rest.size()));
-    if (nl == nullptr || !plainRow(row, nl, columns_, values_)) {
+    auto keep = [&](std::size_t k, const char *start, const char *finish) {
+      values_[k] = {start, static_cast<std::size_t>(finish - start)};
+      return true;
+    };
+    if (nl == nullptr || !plainRow(row, nl, columns_, keep)) {
       return false;
     }
     for (std::size_t i = 0; i < columns_.size(); ++i) {

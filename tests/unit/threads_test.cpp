@@ -156,6 +156,13 @@ TEST(Threads, EmptyLineBetweenRelationsAtEveryByteOffset) {
     std::string last = "99999,'" + std::string(pad, 'x') + "',1\n";
     expectSameAtEveryCount("union(R, S)\n\n" + relation("R", 2000, 1, "\n") + last + "\n" +
                            relation("S", 2000, 2, "\n") + last);
+    // One text column, where the empty line would be a plain row of one
+    // empty value.
+    std::string q = "Q(w char(12))\n";
+    for (int i = 0; i < 2000; ++i) {
+      q += "w" + std::to_string(i) + "\n";
+    }
+    expectSameAtEveryCount("rename(Q, T(v))\n\n" + q + std::string(pad, 'x') + "\n\nP(v char(12))\nv\n");
   }
 }
 
