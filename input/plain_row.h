@@ -74,7 +74,7 @@ template <class Take>
       // value of Cyrillic or CJK text may end in such a byte.
       if (start != finish && (mayBeQuote(*start) || mayBeQuote(finish[-1])) &&
           strayQuote({start, static_cast<std::size_t>(finish - start)})) {
-        return false;
+        return false; // the character loop names a stray quote
       }
     }
     if (!take(k++, start, finish)) {
