@@ -1,7 +1,9 @@
 // Whole runs at 1, 2 and 8 threads, with chunks of the rows cut at every few
 // bytes: the output file, the console and the exit status must not change.
 #include "app/driver.h"
+#include "helpers.h"
 #include "input/parallel_rows.h"
+#include "platform/threads.h"
 
 #include <gtest/gtest.h>
 
@@ -164,6 +166,29 @@ TEST(Threads, EmptyLineBetweenRelationsAtEveryByteOffset) {
     }
     expectSameAtEveryCount("rename(Q, T(v))\n\n" + q + std::string(pad, 'x') + "\n\nP(v char(12))\nv\n");
   }
+}
+
+TEST(Threads, ValueBytesCountedOnceAtEveryCount) {
+  // The memory budget counts every value's bytes; a row that a chunk begins
+  // to store and the character loop then reads must count once.
+  std::string input = "rename(R, T(a, b, c))\n\n" + relation("R", 30000, 1, "\n");
+  auto bytesAt = [&](unsigned threads, std::size_t chunk) {
+    setParallelism(threads);
+    setParallelRowBytes(chunk);
+    Loaded run;
+    loadText(run, input);
+    std::vector<std::size_t> bytes;
+    for (const Column *c = firstColumn(*run.db.tables.front()); c != nullptr; c = c->next) {
+      bytes.push_back(c->valueBytes);
+    }
+    return bytes;
+  };
+  std::vector<std::size_t> one = bytesAt(1, std::size_t{1} << 20);
+  for (std::size_t chunk : {std::size_t{61}, std::size_t{4096}}) {
+    EXPECT_EQ(bytesAt(2, chunk), one) << "chunks of " << chunk;
+  }
+  setParallelism(1);
+  setParallelRowBytes(std::size_t{1} << 20);
 }
 
 TEST(Threads, ErrorsAtEveryCount) {
